@@ -1,0 +1,31 @@
+# Test registration. Every test program is one CTest entry: starting a process
+# under Wine costs seconds, so we never register one entry per test case.
+enable_testing()
+
+# swfp_add_test(NAME name SOURCES ... [LIBS ...] [WINDOWS_ONLY] [NATIVE_ONLY] [LABELS ...])
+# Windows test programs get the cross-compiling emulator (wine64) from the toolchain.
+function(swfp_add_test)
+  cmake_parse_arguments(T "WINDOWS_ONLY;NATIVE_ONLY;NO_GTEST_MAIN" "NAME" "SOURCES;LIBS;LABELS" ${ARGN})
+  if(T_WINDOWS_ONLY AND NOT WIN32)
+    return()
+  endif()
+  if(T_NATIVE_ONLY AND WIN32)
+    return()
+  endif()
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest)
+  if(NOT T_NO_GTEST_MAIN)
+    target_link_libraries(${T_NAME} PRIVATE GTest::gtest_main)
+  endif()
+  target_include_directories(${T_NAME} PRIVATE ${CMAKE_SOURCE_DIR})
+  # 32-bit Windows test programs are built and linked, never run.
+  if(WIN32 AND SWFP_BITS EQUAL 32)
+    return()
+  endif()
+  add_test(NAME ${T_NAME} COMMAND ${T_NAME} --gtest_color=no)
+  if(T_LABELS)
+    set_tests_properties(${T_NAME} PROPERTIES LABELS "${T_LABELS}")
+  endif()
+  set_tests_properties(${T_NAME} PROPERTIES TIMEOUT 600
+    ENVIRONMENT "SWFP_SOURCE_DIR=${CMAKE_SOURCE_DIR};SWFP_BIN_DIR=${CMAKE_BINARY_DIR}/bin")
+endfunction()
