@@ -1,0 +1,22 @@
+#pragma once
+#include <windows.h>
+
+#include <stdexcept>
+#include <string>
+
+// The system's own text for a Win32 error code, without the trailing line break.
+std::wstring SystemErrorText(DWORD code);
+
+// Raised for a failed platform call: the message names what was attempted and
+// carries the system's text, so the user sees one meaningful line.
+class EOSError : public std::runtime_error {
+public:
+    EOSError(const std::string& what, DWORD code);
+    DWORD code() const { return code_; }
+
+private:
+    DWORD code_;
+};
+
+std::string WideToUtf8(const std::wstring& text);
+std::wstring Utf8ToWide(const std::string& text);
