@@ -9,17 +9,12 @@
 #include "app/swf_plr_splash_win.h"
 #include "flashrt/flash_ocx_code_provider_win.h"
 
+using flashrt::IsFlashInstalled;
+using flashrt::LoadFlashOCXCodeFromStream;
+
 #include <vector>
 
 namespace {
-
-std::vector<uint8_t> ReadPayload(const PackageSource& source, const PackageBlock& block)
-{
-    std::vector<uint8_t> payload(block.length);
-    if (block.length)
-        source.Read(block.payloadOffset, payload.data(), payload.size());
-    return payload;
-}
 
 UniqueIcon IconFromFile(std::span<const uint8_t> file, const IconDirectory& directory, int size)
 {
@@ -97,7 +92,7 @@ bool ReadPlayerPackage(const std::wstring& executablePath, HWND owner)
     const FilePackageSource source(executablePath);
     const PlayerPackageLayout layout = WalkPlayerPackage(source);
     for (const PackageBlock& block : layout.blocks) {
-        const std::vector<uint8_t> payload = ReadPayload(source, block);
+        const std::vector<uint8_t> payload = ReadBlockPayload(source, block);
         switch (static_cast<PackageBlockKind>(block.kind)) {
         case PackageBlockKind::Settings:
             LoadPlayerSettings(payload, g_PlayerSettings);
@@ -119,7 +114,7 @@ bool ReadPlayerPackage(const std::wstring& executablePath, HWND owner)
             ShowSplash(payload, owner);
             break;
         case PackageBlockKind::MovieInformation:
-            g_MovieInformation = ReadMovieInformation(payload);
+            g_MovieInformation = ParseMovieInformation(payload);
             break;
         default:
             break; // a kind this player does not know: skipped
@@ -137,6 +132,6 @@ void LoadPackagedMovie(const std::wstring& executablePath,
     const PlayerPackageLayout layout = WalkPlayerPackage(source);
     if (!layout.movie)
         return;
-    const std::vector<uint8_t> movie = ReadPayload(source, *layout.movie);
+    const std::vector<uint8_t> movie = ReadBlockPayload(source, *layout.movie);
     loadMovieFromStream(movie);
 }

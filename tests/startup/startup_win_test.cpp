@@ -1,0 +1,326 @@
+// Start-up seen from outside: packaged players are started as processes and
+// watched through their windows, the way a user meets them.
+#include <windows.h>
+
+#include "app/player_package.h"
+#include "app/player_settings.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+fs::path TestFolder()
+{
+    wchar_t path[MAX_PATH];
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return fs::path(path).parent_path();
+}
+
+std::vector<uint8_t> ReadAll(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// A fresh folder per test, so copies with the same file name can live side by side.
+fs::path NewFolder(const std::string& name)
+{
+    const fs::path folder = fs::temp_directory_path() / ("swfp-startup-" + std::to_string(GetCurrentProcessId())) / name;
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    return folder;
+}
+
+// A tiny uncompressed movie: header, one ShowFrame, End.
+std::vector<uint8_t> TinyMovie()
+{
+    std::vector<uint8_t> body = {0x50, 0x00, 0x05, 0x55, 0x60, 0x00, 0x3E, 0x80, // rect 0..550x400 px (5-bit fields = 16)
+                                 0x00, 0x0C, 0x01, 0x00,                         // 12 fps, 1 frame
+                                 0x40, 0x00, 0x00, 0x00};                        // ShowFrame, End
+    std::vector<uint8_t> movie = {'F', 'W', 'S', 8, 0, 0, 0, 0};
+    movie.insert(movie.end(), body.begin(), body.end());
+    movie[4] = uint8_t(movie.size());
+    return movie;
+}
+
+struct Block {
+    uint32_t magic;
+    std::vector<uint8_t> payload;
+};
+
+fs::path MakePlayer(const fs::path& folder, const std::wstring& fileName, const std::vector<Block>& blocks)
+{
+    std::vector<uint8_t> file = ReadAll(TestFolder() / "swf_player.exe");
+    EXPECT_GT(file.size(), 0u) << "swf_player.exe must sit beside the test program";
+    for (const Block& block : blocks)
+        AppendBlock(file, block.magic, block.payload);
+    const fs::path path = folder / fileName;
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
+    return path;
+}
+
+Block SettingsBlock(std::function<void(PlayerSettings&)> edit)
+{
+    PlayerSettings settings{};
+    edit(settings);
+    const auto* bytes = reinterpret_cast<const uint8_t*>(&settings);
+    return {PackageMagicOf(PackageBlockKind::Settings), {bytes, bytes + sizeof settings}};
+}
+
+Block MovieBlock() { return {kPackageMovieMagic, TinyMovie()}; }
+
+class Player {
+public:
+    explicit Player(const fs::path& exe)
+    {
+        STARTUPINFOW si{sizeof si};
+        std::wstring command = L"\"" + exe.wstring() + L"\"";
+        EXPECT_TRUE(CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                   exe.parent_path().c_str(), &si, &info_));
+    }
+    ~Player()
+    {
+        if (info_.hProcess) {
+            if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT)
+                TerminateProcess(info_.hProcess, 99);
+            CloseHandle(info_.hProcess);
+            CloseHandle(info_.hThread);
+        }
+    }
+
+    // The first visible top-level window of this process with that class, waiting up to `timeout`.
+    HWND WaitForWindow(const wchar_t* className, std::chrono::milliseconds timeout = 20s) const
+    {
+        const auto until = std::chrono::steady_clock::now() + timeout;
+        do {
+            if (HWND found = FindWindowOf(className))
+                return found;
+            if (WaitForSingleObject(info_.hProcess, 50) == WAIT_OBJECT_0)
+                return FindWindowOf(className);
+        } while (std::chrono::steady_clock::now() < until);
+        return nullptr;
+    }
+
+    HWND FindWindowOf(const wchar_t* className) const
+    {
+        struct Search {
+            DWORD pid;
+            const wchar_t* cls;
+            HWND found;
+        } search{info_.dwProcessId, className, nullptr};
+        EnumWindows(
+            [](HWND hwnd, LPARAM param) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(param);
+                DWORD pid = 0;
+                GetWindowThreadProcessId(hwnd, &pid);
+                wchar_t cls[64] = {};
+                GetClassNameW(hwnd, cls, 64);
+                if (pid == s->pid && IsWindowVisible(hwnd) && wcscmp(cls, s->cls) == 0) {
+                    s->found = hwnd;
+                    return FALSE;
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        return search.found;
+    }
+
+    // Exit code after the process ends, or -1 when it is still running after `timeout`.
+    long WaitForExit(std::chrono::milliseconds timeout = 20s) const
+    {
+        if (WaitForSingleObject(info_.hProcess, DWORD(timeout.count())) != WAIT_OBJECT_0)
+            return -1;
+        DWORD code = 0;
+        GetExitCodeProcess(info_.hProcess, &code);
+        return long(code);
+    }
+
+private:
+    PROCESS_INFORMATION info_{};
+};
+
+std::wstring WindowText(HWND hwnd)
+{
+    wchar_t text[512] = {};
+    GetWindowTextW(hwnd, text, 512);
+    return text;
+}
+
+std::wstring MessageBoxText(HWND box)
+{
+    wchar_t text[1024] = {};
+    GetDlgItemTextW(box, 0xFFFF, text, 1024); // the message's static control
+    return text;
+}
+
+void CloseWindowAndWait(const Player& player, HWND hwnd)
+{
+    PostMessageW(hwnd, WM_CLOSE, 0, 0);
+    EXPECT_EQ(player.WaitForExit(), 0);
+}
+
+constexpr wchar_t kMessageBox[] = L"#32770";
+constexpr wchar_t kPlayerWindow[] = L"TfrmPlr";
+
+TEST(SingleInstance, SameNameIsRefusedWhileASingleInstancePlayerRunsButOtherNamesStart)
+{
+    const auto single = SettingsBlock([](PlayerSettings& s) { s.SingleInstance = 1; });
+    const fs::path first = MakePlayer(NewFolder("a"), L"movie.exe", {single, MovieBlock()});
+    Player running(first);
+    HWND main = running.WaitForWindow(kPlayerWindow);
+    ASSERT_TRUE(main);
+
+    // the same file name in another folder is refused with the message, and no window
+    const fs::path sameName = MakePlayer(NewFolder("b"), L"movie.exe", {MovieBlock()});
+    Player refused(sameName);
+    HWND box = refused.WaitForWindow(kMessageBox);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(WindowText(box), L"Information");
+    EXPECT_EQ(MessageBoxText(box), L"One instance of Flash player already exists");
+    EXPECT_FALSE(refused.FindWindowOf(kPlayerWindow));
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(refused.WaitForExit(), 0);
+
+    // a renamed copy of the very same single-instance player runs beside it
+    const fs::path renamed = first.parent_path() / L"renamed.exe";
+    fs::copy_file(first, renamed);
+    Player other(renamed);
+    HWND otherMain = other.WaitForWindow(kPlayerWindow);
+    ASSERT_TRUE(otherMain);
+    CloseWindowAndWait(other, otherMain);
+
+    CloseWindowAndWait(running, main);
+    // once it has ended, the name is free again
+    Player after(sameName);
+    HWND afterMain = after.WaitForWindow(kPlayerWindow);
+    ASSERT_TRUE(afterMain);
+    CloseWindowAndWait(after, afterMain);
+}
+
+TEST(SingleInstance, PlayersWithoutTheSettingDoNotBlockEachOther)
+{
+    const fs::path exe = MakePlayer(NewFolder("c"), L"free.exe", {MovieBlock()});
+    Player first(exe);
+    HWND firstMain = first.WaitForWindow(kPlayerWindow);
+    ASSERT_TRUE(firstMain);
+    Player second(exe);
+    HWND secondMain = second.WaitForWindow(kPlayerWindow);
+    ASSERT_TRUE(secondMain);
+    EXPECT_FALSE(second.FindWindowOf(kMessageBox));
+    CloseWindowAndWait(second, secondMain);
+    CloseWindowAndWait(first, firstMain);
+}
+
+TEST(Startup, TakesTheTitleAndTheIconFromThePackage)
+{
+    const auto settings = SettingsBlock([](PlayerSettings& s) { SetCountedString(s.Title, "My Movie"); });
+    const fs::path exe = MakePlayer(NewFolder("d"), L"titled.exe", {settings, MovieBlock()});
+    Player player(exe);
+    HWND main = player.WaitForWindow(kPlayerWindow);
+    ASSERT_TRUE(main);
+    EXPECT_EQ(WindowText(main), L"My Movie");
+    CloseWindowAndWait(player, main);
+
+    const fs::path untitled = MakePlayer(NewFolder("e"), L"untitled.exe", {MovieBlock()});
+    Player plain(untitled);
+    HWND plainMain = plain.WaitForWindow(kPlayerWindow);
+    ASSERT_TRUE(plainMain);
+    EXPECT_EQ(WindowText(plainMain), L"Quindo Flash Player");
+    CloseWindowAndWait(plain, plainMain);
+}
+
+TEST(Startup, RuntimeRequiredWarningStopsStartUpWhenNoRuntimeIsRegistered)
+{
+    const std::string warning = "This movie needs the Flash runtime.";
+    const fs::path exe = MakePlayer(NewFolder("f"), L"needs.exe",
+        {{PackageMagicOf(PackageBlockKind::RuntimeWarning), {warning.begin(), warning.end()}}, MovieBlock()});
+    Player player(exe);
+    HWND box = player.WaitForWindow(kMessageBox);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(WindowText(box), L"Warning!");
+    EXPECT_EQ(MessageBoxText(box), L"This movie needs the Flash runtime.");
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(player.WaitForExit(), 0);
+}
+
+TEST(Startup, ACorruptPackageIsReportedAndTheProgramEndsWithFailure)
+{
+    // a settings trailer whose length cannot fit the file
+    std::vector<uint8_t> bogus = {0x40, 0x34, 0x12, 0xFA, 0xFF, 0xFF, 0xFF, 0x7F};
+    const fs::path folder = NewFolder("g");
+    std::vector<uint8_t> file = ReadAll(TestFolder() / "swf_player.exe");
+    file.insert(file.end(), bogus.begin(), bogus.end());
+    AppendBlock(file, kPackageMovieMagic, TinyMovie());
+    std::ofstream(folder / "corrupt.exe", std::ios::binary).write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
+
+    Player player(folder / "corrupt.exe");
+    HWND box = player.WaitForWindow(kMessageBox);
+    ASSERT_TRUE(box);
+    EXPECT_NE(MessageBoxText(box).find(L"settings"), std::wstring::npos) << "the report names the block";
+    EXPECT_FALSE(player.FindWindowOf(kPlayerWindow));
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(player.WaitForExit(), 1);
+}
+
+TEST(Startup, TheCursorFileIsRemovedEvenWhenItIsNotACursor)
+{
+    const fs::path temp = fs::temp_directory_path();
+    auto cursorFiles = [&] {
+        int n = 0;
+        for (const auto& entry : fs::directory_iterator(temp))
+            n += entry.path().filename().wstring().rfind(L"cur", 0) == 0 && entry.path().extension() == L".tmp";
+        return n;
+    };
+    const int before = cursorFiles();
+    const std::vector<uint8_t> notACursor(64, 0x5A);
+    const fs::path exe = MakePlayer(NewFolder("h"), L"cursor.exe",
+        {{PackageMagicOf(PackageBlockKind::Cursor), notACursor}, MovieBlock()});
+    Player player(exe);
+    HWND main = player.WaitForWindow(kPlayerWindow);
+    ASSERT_TRUE(main);
+    EXPECT_EQ(cursorFiles(), before);
+    EXPECT_FALSE(fs::exists(exe.parent_path() / "temp.cur"));
+    CloseWindowAndWait(player, main);
+}
+
+TEST(Startup, APackageWithoutSplashStartsWithoutTheSplashHold)
+{
+    // The splash is held for three seconds after the player window exists; a
+    // package without one must not wait. Compared within one run, so machine
+    // speed cancels out.
+    auto timeToWindow = [](const fs::path& exe, bool expectSplash) {
+        const auto start = std::chrono::steady_clock::now();
+        Player player(exe);
+        if (expectSplash)
+            EXPECT_TRUE(player.WaitForWindow(L"TfrmSplash"));
+        HWND main = player.WaitForWindow(kPlayerWindow, 30s);
+        const auto elapsed = std::chrono::steady_clock::now() - start;
+        EXPECT_TRUE(main);
+        EXPECT_FALSE(player.FindWindowOf(L"TfrmSplash"));
+        if (main)
+            CloseWindowAndWait(player, main);
+        return elapsed;
+    };
+    const fs::path splash = TestFolder() / "splash_fixture.jpg";
+    ASSERT_TRUE(fs::exists(splash));
+    const fs::path with = MakePlayer(NewFolder("i"), L"with.exe",
+        {{PackageMagicOf(PackageBlockKind::SplashImage), ReadAll(splash)}, MovieBlock()});
+    const fs::path without = MakePlayer(NewFolder("j"), L"without.exe", {MovieBlock()});
+    const auto withSplash = timeToWindow(with, true);
+    const auto withoutSplash = timeToWindow(without, false);
+    EXPECT_GE(withSplash - withoutSplash, 2500ms);
+}
+
+} // namespace
