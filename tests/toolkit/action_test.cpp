@@ -1,0 +1,113 @@
+#include "toolkit/action.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace swfp::tk;
+
+namespace {
+
+struct Recorder : ActionClient {
+  std::vector<ActionProperty> changes;
+  bool destroyed = false;
+  void ActionChanged(TAction&, ActionProperty what) override { changes.push_back(what); }
+  void ActionDestroyed(TAction&) override { destroyed = true; }
+};
+
+struct Form : TComponent {
+  Form() : TComponent(nullptr) {}
+};
+
+}  // namespace
+
+TEST(Action, ClientsHearOnlyRealChanges) {
+  Form f;
+  auto& list = f.Make<TActionList>();
+  auto& a = f.Make<TAction>(&list);
+  Recorder r;
+  a.AddClient(&r);
+  a.SetVisible(true);  // no change
+  a.SetVisible(false);
+  a.SetChecked(true);
+  a.SetCaption("Play");
+  a.SetEnabled(false);
+  EXPECT_EQ(r.changes, (std::vector<ActionProperty>{ActionProperty::Visible, ActionProperty::Checked,
+                                                    ActionProperty::Caption, ActionProperty::Enabled}));
+  a.RemoveClient(&r);
+  a.SetVisible(true);
+  EXPECT_EQ(r.changes.size(), 4u);
+}
+
+TEST(Action, ExecuteFlipsAutoCheckBeforeTheHandlerAndSkipsWhenDisabled) {
+  Form f;
+  auto& a = f.Make<TAction>();
+  a.SetAutoCheck(true);
+  std::vector<bool> seen;
+  a.OnExecute = [&](TAction& self) { seen.push_back(self.Checked()); };
+  EXPECT_TRUE(a.Execute());
+  EXPECT_TRUE(a.Execute());
+  EXPECT_EQ(seen, (std::vector<bool>{true, false}));
+  a.SetEnabled(false);
+  EXPECT_FALSE(a.Execute());
+  EXPECT_EQ(seen.size(), 2u);
+  EXPECT_FALSE(a.Checked());
+}
+
+TEST(Action, RadioGroupKeepsExactlyOneChecked) {
+  Form f;
+  auto& list = f.Make<TActionList>();
+  auto& low = f.Make<TAction>(&list);
+  auto& med = f.Make<TAction>(&list);
+  auto& high = f.Make<TAction>(&list);
+  auto& other = f.Make<TAction>(&list);
+  for (TAction* a : {&low, &med, &high}) {
+    a->SetAutoCheck(true);
+    a->SetGroupIndex(34);
+  }
+  other.SetChecked(true);
+  high.SetChecked(true);
+  int runs = 0;
+  med.OnExecute = [&](TAction&) { ++runs; };
+  med.Execute();
+  med.Execute();  // choosing the checked one again keeps it checked and still runs
+  EXPECT_EQ(runs, 2);
+  EXPECT_TRUE(med.Checked());
+  EXPECT_FALSE(low.Checked());
+  EXPECT_FALSE(high.Checked());
+  EXPECT_TRUE(other.Checked());  // not in the group
+}
+
+TEST(ActionList, UpdateRunsOncePerActionAndHandledStopsOwnUpdates) {
+  Form f;
+  auto& list = f.Make<TActionList>();
+  auto& a = f.Make<TAction>(&list);
+  auto& b = f.Make<TAction>(&list);
+  a.SetName("a");
+  b.SetName("b");
+  int ownUpdates = 0;
+  a.OnUpdate = b.OnUpdate = [&](TAction&) { ++ownUpdates; };
+  std::vector<std::string> listUpdates;
+  list.OnUpdate = [&](TAction& act, bool& handled) {
+    listUpdates.push_back(act.Name());
+    handled = act.Name() == "a";
+  };
+  TActionList::UpdateAll();
+  EXPECT_EQ(listUpdates, (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(ownUpdates, 1);  // only b's own update ran
+  EXPECT_EQ(list.Find("b"), &b);
+  EXPECT_EQ(list.Find("zz"), nullptr);
+}
+
+TEST(Action, DestroyedActionReleasesClientsAndList) {
+  Form f;
+  auto& list = f.Make<TActionList>();
+  Recorder r;
+  {
+    TAction a(nullptr, &list);
+    a.AddClient(&r);
+    EXPECT_EQ(list.Actions().size(), 1u);
+  }
+  EXPECT_TRUE(r.destroyed);
+  EXPECT_TRUE(list.Actions().empty());
+}

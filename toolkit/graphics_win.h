@@ -1,0 +1,97 @@
+// Colours, fonts and owned GDI objects.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <utility>
+
+namespace swfp::tk {
+
+// A colour as 0x00BBGGRR, or a system colour as 0x80000000 | COLOR_xxx.
+using TColor = std::uint32_t;
+inline constexpr TColor clBlack = 0x000000;
+inline constexpr TColor clWhite = 0xFFFFFF;
+inline constexpr TColor clSilver = 0xC0C0C0;
+inline constexpr TColor clBtnFace = 0x80000000u | COLOR_BTNFACE;
+inline constexpr TColor clWindow = 0x80000000u | COLOR_WINDOW;
+inline constexpr TColor clWindowText = 0x80000000u | COLOR_WINDOWTEXT;
+inline constexpr TColor clNone = 0x1FFFFFFF;
+
+COLORREF ColorToRGB(TColor c);
+
+struct TFont {
+  std::wstring name = L"MS Shell Dlg 2";
+  int height = -11;  // negative: character height in pixels
+  bool bold = false;
+  TColor color = clWindowText;
+  friend bool operator==(const TFont&, const TFont&) = default;
+};
+
+// Owns one GDI object and deletes it.
+template <class H>
+class GdiObject {
+ public:
+  GdiObject() = default;
+  explicit GdiObject(H h) : h_(h) {}
+  ~GdiObject() { reset(); }
+  GdiObject(GdiObject&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
+  GdiObject& operator=(GdiObject&& o) noexcept {
+    if (this != &o) {
+      reset();
+      h_ = std::exchange(o.h_, nullptr);
+    }
+    return *this;
+  }
+  GdiObject(const GdiObject&) = delete;
+  GdiObject& operator=(const GdiObject&) = delete;
+  void reset(H h = nullptr) {
+    if (h_) DeleteObject(h_);
+    h_ = h;
+  }
+  H get() const { return h_; }
+  explicit operator bool() const { return h_ != nullptr; }
+
+ private:
+  H h_ = nullptr;
+};
+
+GdiObject<HFONT> CreateFontHandle(const TFont& font);
+
+// Selects an object into a device context for the lifetime of the guard.
+class SelectGuard {
+ public:
+  SelectGuard(HDC dc, HGDIOBJ obj) : dc_(dc), old_(SelectObject(dc, obj)) {}
+  ~SelectGuard() { SelectObject(dc_, old_); }
+  SelectGuard(const SelectGuard&) = delete;
+  SelectGuard& operator=(const SelectGuard&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_;
+};
+
+// A memory device context with a compatible bitmap, for flicker-free painting.
+class MemoryCanvas {
+ public:
+  MemoryCanvas(HDC reference, int width, int height);
+  ~MemoryCanvas();
+  MemoryCanvas(const MemoryCanvas&) = delete;
+  MemoryCanvas& operator=(const MemoryCanvas&) = delete;
+  HDC dc() const { return dc_; }
+  HBITMAP bitmap() const { return bitmap_.get(); }
+
+ private:
+  HDC dc_;
+  GdiObject<HBITMAP> bitmap_;
+  HGDIOBJ old_;
+};
+
+void FillSolid(HDC dc, const RECT& r, TColor color);
+
+// Converts between the program's UTF-8 texts and the window system's wide texts.
+std::wstring Widen(const std::string& utf8);
+std::string Narrow(const std::wstring& wide);
+
+}  // namespace swfp::tk
