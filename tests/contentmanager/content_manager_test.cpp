@@ -1,0 +1,238 @@
+// Pseudo paths, URL matching, redirection and the registry of the content manager.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <numeric>
+#include <string>
+#include <vector>
+
+#include "flashrt/content_manager.h"
+#include "flashrt/stream_adapter.h"
+
+using namespace flashrt;
+
+namespace {
+const std::string kMarker(kMemoryContentMarker);
+}
+
+TEST(PseudoPath, NumbersCountFromOneAndOnlyTheNumberDiffers)
+{
+    ContentRegistry<int, int*> registry;
+    const std::string first = registry.NewPseudoPath();
+    const std::string second = registry.NewPseudoPath();
+    EXPECT_EQ(first, "Z:\\FromMemory\\46A10F369771449587DE913EFC0A258C\\1\\E4ED7C01D28A43418DBF2CB92CC35E56.swf");
+    EXPECT_EQ(second, "Z:\\FromMemory\\46A10F369771449587DE913EFC0A258C\\2\\E4ED7C01D28A43418DBF2CB92CC35E56.swf");
+    EXPECT_EQ(registry.NextId(), 3);
+    EXPECT_EQ(ParsePseudoURL(first)->Id, 1);
+    EXPECT_EQ(ParsePseudoURL(second)->Id, 2);
+}
+
+TEST(PseudoURLParsing, AcceptsPathsAndFileURLsWithEitherSeparator)
+{
+    auto p = ParsePseudoURL("Z:\\FromMemory\\" + kMarker + "\\17\\E4ED7C01D28A43418DBF2CB92CC35E56.swf");
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->Id, 17);
+    EXPECT_EQ(p->RelativePath, "E4ED7C01D28A43418DBF2CB92CC35E56.swf");
+
+    p = ParsePseudoURL("file:///Z:/FromMemory/" + kMarker + "/1/sub/a.swf");
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->Id, 1);
+    EXPECT_EQ(p->RelativePath, "sub/a.swf");
+
+    // Mixed separators are all read as '/'.
+    p = ParsePseudoURL("Z:/FromMemory\\" + kMarker + "/3\\dir\\b.xml");
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->Id, 3);
+    EXPECT_EQ(p->RelativePath, "dir/b.xml");
+}
+
+TEST(PseudoURLParsing, RejectsWhatIsNotAPseudoURL)
+{
+    std::string lowerMarker = kMarker;
+    for (char& c : lowerMarker) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    EXPECT_FALSE(ParsePseudoURL("file:///Z:/FromMemory/" + lowerMarker + "/1/a.swf"));  // case-sensitive marker
+    EXPECT_FALSE(ParsePseudoURL("file:///Z:/FromMemory/" + kMarker + "/a.swf"));        // no id segment
+    EXPECT_FALSE(ParsePseudoURL("file:///Z:/FromMemory/" + kMarker));                   // nothing after marker
+    EXPECT_FALSE(ParsePseudoURL("file:///Z:/FromMemory/" + kMarker + "/"));             // only the separator
+    EXPECT_FALSE(ParsePseudoURL("file:///Z:/FromMemory/" + kMarker + "/12"));           // no '/' after the id
+    EXPECT_FALSE(ParsePseudoURL(std::string(kResetURL)));                                // placeholder never parses
+    EXPECT_FALSE(ParsePseudoURL("http://example.com/movie.swf"));
+    EXPECT_FALSE(ParsePseudoURL(""));
+}
+
+TEST(PseudoURLParsing, IdMustBeAPlainDecimalThatFits)
+{
+    EXPECT_FALSE(ParsePseudoURL("/" + kMarker + "/abc/a.swf"));
+    EXPECT_FALSE(ParsePseudoURL("/" + kMarker + "/1x/a.swf"));
+    EXPECT_FALSE(ParsePseudoURL("/" + kMarker + "/-1/a.swf"));
+    EXPECT_FALSE(ParsePseudoURL("/" + kMarker + "/+1/a.swf"));
+    EXPECT_FALSE(ParsePseudoURL("/" + kMarker + "//a.swf"));
+    EXPECT_FALSE(ParsePseudoURL("/" + kMarker + "/99999999999/a.swf"));  // beyond 32 bits
+    auto p = ParsePseudoURL("/" + kMarker + "/2147483647/a.swf");
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->Id, 2147483647);
+    // Only the first marker counts; a second one is part of the relative path.
+    p = ParsePseudoURL("/" + kMarker + "/4/" + kMarker + "/9/x.swf");
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->Id, 4);
+    EXPECT_EQ(p->RelativePath, kMarker + "/9/x.swf");
+}
+
+TEST(SameContent, PseudoURLsMatchByIdAndRelativePath)
+{
+    const std::string registered = FormatPseudoPath(1);
+    EXPECT_TRUE(SameContentURL(registered,
+                               "file:///Z:/FromMemory/" + kMarker + "/1/E4ED7C01D28A43418DBF2CB92CC35E56.swf"));
+    EXPECT_FALSE(SameContentURL(registered, FormatPseudoPath(2)));
+    EXPECT_FALSE(SameContentURL(registered, "file:///Z:/FromMemory/" + kMarker + "/1/e4ed7c01d28a43418dbf2cb92cc35e56.swf"));
+    // One pseudo and one plain URL never match, even if the texts agree otherwise.
+    EXPECT_FALSE(SameContentURL(registered, "file:///Z:/FromMemory/x/1/E4ED7C01D28A43418DBF2CB92CC35E56.swf"));
+    // Two plain URLs compare as exact texts.
+    EXPECT_TRUE(SameContentURL("http://a/b.swf", "http://a/b.swf"));
+    EXPECT_FALSE(SameContentURL("http://a/b.swf", "http://a/B.swf"));
+}
+
+TEST(Redirection, BuildsURLsAndFilePathsUnderTheBase)
+{
+    EXPECT_EQ(RedirectedURL("C:\\movies", "other.swf"), "C:/movies/other.swf");
+    EXPECT_EQ(RedirectedURL("C:\\movies\\", "sub\\a.swf"), "C:/movies//sub/a.swf");
+    EXPECT_EQ(RedirectedFilePath("C:\\movies", "sub/data.xml"), "C:\\movies\\sub\\data.xml");
+    EXPECT_EQ(RedirectedFilePath("C:/movies", "x.txt"), "C:\\movies\\x.txt");
+    EXPECT_EQ(StripOneLeadingSlash("/a/b.swf"), "a/b.swf");
+    EXPECT_EQ(StripOneLeadingSlash("//a.swf"), "/a.swf");
+    EXPECT_EQ(StripOneLeadingSlash("a.swf"), "a.swf");
+    EXPECT_EQ(StripOneLeadingSlash(""), "");
+}
+
+TEST(Registry, AStreamIsTakenOnceByAnyURLOfTheSameContent)
+{
+    ContentRegistry<std::unique_ptr<std::string>, int*> registry;
+    const std::string path = registry.NewPseudoPath();
+    registry.AddStream(path, std::make_unique<std::string>("movie"));
+    registry.AddStream("http://plain/x.swf", std::make_unique<std::string>("plain"));
+    EXPECT_EQ(registry.StreamCount(), 2u);
+
+    const std::string asURL = "file:///Z:/FromMemory/" + kMarker + "/1/E4ED7C01D28A43418DBF2CB92CC35E56.swf";
+    EXPECT_TRUE(registry.HasStream(asURL));
+    auto taken = registry.TakeStream(asURL);
+    ASSERT_TRUE(taken);
+    EXPECT_EQ(**taken, "movie");
+    EXPECT_FALSE(registry.HasStream(path));
+    EXPECT_FALSE(registry.TakeStream(path));  // served once
+    EXPECT_EQ(registry.StreamCount(), 1u);
+
+    auto plain = registry.TakeStream("http://plain/x.swf");
+    ASSERT_TRUE(plain);
+    EXPECT_EQ(**plain, "plain");
+}
+
+TEST(Registry, FirstOfDuplicateRegistrationsIsServedFirst)
+{
+    ContentRegistry<int, int*> registry;
+    registry.AddStream("u", 1);
+    registry.AddStream("u", 2);
+    EXPECT_EQ(registry.TakeStream("u"), 1);
+    EXPECT_EQ(registry.TakeStream("u"), 2);
+    EXPECT_FALSE(registry.TakeStream("u"));
+}
+
+TEST(Registry, ControlsOwnSeveralIdsAndForgettingKeepsStreams)
+{
+    int a = 0, b = 0;
+    ContentRegistry<int, int*> registry;
+    registry.RegisterControl(1, &a);
+    registry.RegisterControl(2, &b);
+    registry.RegisterControl(3, &a);
+    registry.AddStream(FormatPseudoPath(3), 42);
+    EXPECT_EQ(registry.FindControl(1), &a);
+    EXPECT_EQ(registry.FindControl(2), &b);
+    EXPECT_EQ(registry.FindControl(3), &a);
+    EXPECT_EQ(registry.FindControl(4), nullptr);
+
+    registry.ForgetControl(&a);
+    EXPECT_EQ(registry.FindControl(1), nullptr);
+    EXPECT_EQ(registry.FindControl(3), nullptr);
+    EXPECT_EQ(registry.FindControl(2), &b);
+    EXPECT_EQ(registry.TakeStream(FormatPseudoPath(3)), 42);
+}
+
+TEST(ChunkedDelivery, SplitsIntoBufferSizedChunksAndStopsOnZeroOrRefusal)
+{
+    std::vector<uint8_t> source(10);
+    std::iota(source.begin(), source.end(), uint8_t{1});
+    size_t offset = 0;
+    auto read = [&](std::span<uint8_t> into) -> std::optional<size_t> {
+        const size_t n = std::min(into.size(), source.size() - offset);
+        std::copy_n(source.begin() + static_cast<ptrdiff_t>(offset), n, into.begin());
+        offset += n;
+        return n;
+    };
+    std::vector<uint8_t> buffer(4);
+    std::vector<std::vector<uint8_t>> chunks;
+    const uint64_t total = DeliverInChunks(std::span<uint8_t>(buffer), read, [&](std::span<const uint8_t> c) {
+        chunks.emplace_back(c.begin(), c.end());
+        return true;
+    });
+    EXPECT_EQ(total, 10u);
+    ASSERT_EQ(chunks.size(), 3u);
+    EXPECT_EQ(chunks[0], (std::vector<uint8_t>{1, 2, 3, 4}));
+    EXPECT_EQ(chunks[2], (std::vector<uint8_t>{9, 10}));
+
+    offset = 0;
+    int calls = 0;
+    EXPECT_EQ(DeliverInChunks(std::span<uint8_t>(buffer), read, [&](std::span<const uint8_t>) { return ++calls < 2; }),
+              8u);
+    EXPECT_EQ(calls, 2);
+
+    // A failing read ends the delivery without a chunk.
+    calls = 0;
+    EXPECT_EQ(DeliverInChunks(
+                  std::span<uint8_t>(buffer), [](std::span<uint8_t>) { return std::optional<size_t>(); },
+                  [&](std::span<const uint8_t>) { return ++calls, true; }),
+              0u);
+    EXPECT_EQ(calls, 0);
+}
+
+TEST(MemoryStream, CopyFromTakesTheWholeSourceFromItsStart)
+{
+    const std::vector<uint8_t> bytes{1, 2, 3, 4, 5, 6, 7};
+    TMemoryStream source(bytes);
+    source.SetPosition(5);
+    TMemoryStream copy;
+    EXPECT_EQ(copy.CopyFrom(source, 0), 7u);
+    EXPECT_EQ(std::vector<uint8_t>(copy.Bytes().begin(), copy.Bytes().end()), bytes);
+    EXPECT_EQ(copy.Position(), 7u);
+
+    // A counted copy starts at the source's position.
+    source.SetPosition(2);
+    TMemoryStream part;
+    EXPECT_EQ(part.CopyFrom(source, 3), 3u);
+    EXPECT_EQ(std::vector<uint8_t>(part.Bytes().begin(), part.Bytes().end()), (std::vector<uint8_t>{3, 4, 5}));
+
+    // Asking for more than there is fails instead of copying garbage.
+    source.SetPosition(6);
+    TMemoryStream tooMuch;
+    EXPECT_THROW(tooMuch.CopyFrom(source, 5), EStreamError);
+}
+
+TEST(MemoryStream, SeekReadWriteAndBounds)
+{
+    TMemoryStream s;
+    EXPECT_EQ(s.Write("abcdef", 6), 6u);
+    EXPECT_EQ(s.Size(), 6u);
+    EXPECT_EQ(s.Seek(-2, TSeekOrigin::End), 4u);
+    char buf[8] = {};
+    EXPECT_EQ(s.Read(buf, 8), 2u);
+    EXPECT_EQ(std::string(buf, 2), "ef");
+    EXPECT_EQ(s.Read(buf, 8), 0u);
+    EXPECT_THROW(s.Seek(-1, TSeekOrigin::Beginning), EStreamError);
+    s.SetPosition(10);  // past the end: reads give nothing, writes extend
+    EXPECT_EQ(s.Read(buf, 1), 0u);
+    EXPECT_EQ(s.Write("z", 1), 1u);
+    EXPECT_EQ(s.Size(), 11u);
+    EXPECT_EQ(s.Bytes()[10], 'z');
+    EXPECT_EQ(s.Bytes()[7], 0);
+    s.SetSize(3);
+    EXPECT_EQ(s.Position(), 3u);
+    EXPECT_THROW(s.ReadBuffer(buf, 1), EStreamError);
+}
