@@ -40,6 +40,9 @@ std::string Hex(uint64_t value) {
   return text;
 }
 
+// Kinds 0 to 7 (0xFA123440 to 0xFA123447) are the package's own.
+constexpr uint32_t kLastPackageKind = 7;
+
 [[noreturn]] void ThrowCorrupt(uint32_t kind, uint64_t trailerOffset, uint32_t length, uint64_t fileSize) {
   throw EPackageCorrupt("corrupt player package: " + PackageBlockKindName(kind) + " block trailer at offset " +
                         std::to_string(trailerOffset) + " (" + Hex(trailerOffset) + ") declares " +
@@ -88,8 +91,13 @@ PlayerPackageLayout WalkPlayerPackage(const PackageSource& source) {
     const Trailer t = ReadTrailer(source, trailerOffset);
     if (!IsPackageFamilyMagic(t.magic)) break;
     const uint32_t kind = t.magic - kPackageFamilyMagic;
-    if (t.length > size) ThrowCorrupt(kind, trailerOffset, t.length, size);
-    if (t.length > trailerOffset) break;  // would begin before the start of the file
+    if (t.length > trailerOffset) {
+      // Any magic with the family bits set (0xFFFFFFFF among them) passes the
+      // family test, so only the package's own kinds can prove corruption;
+      // other trailers that do not fit are chance bytes and end the walk.
+      if (t.length > size && kind <= kLastPackageKind) ThrowCorrupt(kind, trailerOffset, t.length, size);
+      break;  // would begin before the start of the file
+    }
     const uint64_t payloadOffset = trailerOffset - t.length;
     layout.blocks.push_back(PackageBlock{kind, payloadOffset, t.length});
     trailerEnd = payloadOffset;

@@ -88,8 +88,10 @@ struct PlayerPackageLayout {
 //    that ends 4 bytes before the end of the file (the stored players' rule).
 // A payload that would begin before the start of the file ends the walk (a
 // chance family magic inside the executable image, or a file cut at the
-// front). A length larger than the whole file cannot describe any payload and
-// throws EPackageCorrupt naming the kind and the trailer's offset. The walk
+// front). A length larger than the whole file in the movie trailer or in a
+// trailer of kinds 0 to 7 cannot describe any payload and throws
+// EPackageCorrupt naming the kind and the trailer's offset (other family
+// magics, 0xFFFFFFFF among them, are as likely chance bytes). The walk
 // reads trailers only, never payloads, so no length is ever allocated.
 PlayerPackageLayout WalkPlayerPackage(const PackageSource& source);
 
