@@ -1,0 +1,207 @@
+#include "flashrt/dll_loader_win.h"
+
+#include <string>
+
+#include "flashrt/pe_exports.h"
+#include "flashrt/pe_imports.h"
+#include "flashrt/pe_mapping.h"
+
+namespace flashrt {
+
+namespace {
+
+std::runtime_error PlatformError(const std::string& what)
+{
+    return std::runtime_error(what + " failed (error " + std::to_string(GetLastError()) + ")");
+}
+
+uint64_t AddressOf(FARPROC p) { return static_cast<uint64_t>(reinterpret_cast<uintptr_t>(p)); }
+
+}  // namespace
+
+// Loads each import library through the system and offers every import to the
+// loader's hook before looking it up in that library.
+class LoaderImportBinder : public pe::ImportBinder {
+public:
+    explicit LoaderImportBinder(TDLLLoader& loader) : loader_(loader) {}
+
+    void BeginLibrary(const char* libraryName) override
+    {
+        // A library that does not load is not an error here: its imports stay 0.
+        current_ = LoadLibraryA(libraryName);
+        if (current_) loader_.modules_.push_back(current_);
+    }
+    uint64_t Hook(const char* libraryName, const pe::ImportedName& import) override
+    {
+        return AddressOf(loader_.GetImportHook(libraryName, ProcName(import)));
+    }
+    uint64_t Resolve(const char*, const pe::ImportedName& import) override
+    {
+        return current_ ? AddressOf(::GetProcAddress(current_, ProcName(import))) : 0;
+    }
+
+private:
+    static LPCSTR ProcName(const pe::ImportedName& import)
+    {
+        return import.ByOrdinal() ? MAKEINTRESOURCEA(import.ordinal) : import.name;
+    }
+    TDLLLoader& loader_;
+    HMODULE current_ = nullptr;
+};
+
+TDLLLoader::TDLLLoader(std::span<const uint8_t> image) { Map(image); }
+
+TDLLLoader::~TDLLLoader()
+{
+    Unload();
+}
+
+FARPROC TDLLLoader::GetImportHook(LPCSTR, LPCSTR) { return nullptr; }
+
+void TDLLLoader::Map(std::span<const uint8_t> file)
+{
+    headers_ = pe::ParseHeaders(file, pe::Layout::File);
+#ifdef _WIN64
+    const bool fits = headers_.is64 && headers_.machine == pe::kMachineAmd64;
+#else
+    const bool fits = !headers_.is64 && headers_.machine == pe::kMachineI386;
+#endif
+    if (!fits) throw pe::PeError("the module's machine " + pe::Hex(headers_.machine) + " does not match this process");
+    const bool relocatable = !(headers_.fileCharacteristics & pe::kFileRelocsStripped) ||
+                             !headers_.Directory(pe::kRelocationDirectory).empty();
+
+    try {
+        imageSize_ = headers_.sizeOfImage;
+        // A module without relocations can only run at its preferred base.
+        if (!relocatable)
+            region_ = VirtualAlloc(reinterpret_cast<void*>(static_cast<uintptr_t>(headers_.imageBase)), imageSize_,
+                                   MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+        else
+            region_ = VirtualAlloc(nullptr, imageSize_, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+        if (!region_) {
+            if (!relocatable) throw pe::PeError("the module has no relocations and its preferred base is taken");
+            throw PlatformError("VirtualAlloc of " + std::to_string(imageSize_) + " bytes");
+        }
+        const std::span<uint8_t> image(static_cast<uint8_t*>(region_), imageSize_);
+        auto* base = static_cast<uint8_t*>(region_);
+
+        pe::CopyHeadersAndSections(headers_, file, image);
+        pe::ApplyRelocations(headers_, image, reinterpret_cast<uintptr_t>(region_) - headers_.imageBase);
+        LoaderImportBinder binder(*this);
+        pe::BindImports(headers_, image, binder);
+
+        // The headers stay read-write; where sections share a page the later one wins.
+        for (const pe::Section& s : headers_.sections) {
+            if (s.virtualSize == 0) continue;
+            DWORD previous = 0;
+            VirtualProtect(base + s.virtualAddress, s.virtualSize, pe::SectionProtection(s.characteristics), &previous);
+        }
+        FlushInstructionCache(GetCurrentProcess(), base, imageSize_);
+
+#ifdef _WIN64
+        // Without its unwind table, any exception raised inside the module would
+        // find no handler and end the process.
+        const pe::DataDirectory& unwind = headers_.Directory(pe::kExceptionDirectory);
+        if (!unwind.empty() && unwind.size >= sizeof(RUNTIME_FUNCTION)) {
+            if (!RtlAddFunctionTable(reinterpret_cast<PRUNTIME_FUNCTION>(base + unwind.rva),
+                                     unwind.size / sizeof(RUNTIME_FUNCTION), reinterpret_cast<DWORD64>(base)))
+                throw PlatformError("RtlAddFunctionTable");
+            functionTableAdded_ = true;
+        }
+#endif
+        attached_ = true;
+        RunTlsCallbacks(DLL_PROCESS_ATTACH);
+        CallEntry(DLL_PROCESS_ATTACH);
+        imageBase_ = region_;
+    } catch (...) {
+        Unload();
+        throw;
+    }
+}
+
+void TDLLLoader::CallEntry(DWORD reason) noexcept
+{
+    if (headers_.entryPoint == 0) return;
+    using Entry = BOOL(WINAPI*)(HINSTANCE, DWORD, LPVOID);
+    auto entry = reinterpret_cast<Entry>(static_cast<uint8_t*>(region_) + headers_.entryPoint);
+    // Its result is ignored, as the module stays mapped either way.
+    entry(static_cast<HINSTANCE>(region_), reason, nullptr);
+}
+
+void TDLLLoader::RunTlsCallbacks(DWORD reason) noexcept
+{
+    const pe::DataDirectory& dir = headers_.Directory(pe::kTlsDirectory);
+    if (dir.empty() || dir.size < sizeof(IMAGE_TLS_DIRECTORY)) return;
+    auto* base = static_cast<uint8_t*>(region_);
+    const auto inImage = [&](uintptr_t va, size_t length) {
+        const uintptr_t start = reinterpret_cast<uintptr_t>(base);
+        return va >= start && va - start <= imageSize_ && length <= imageSize_ - (va - start);
+    };
+    const auto* tls = reinterpret_cast<const IMAGE_TLS_DIRECTORY*>(base + dir.rva);
+    // The directory holds addresses, already moved by the relocations.
+    for (uintptr_t at = static_cast<uintptr_t>(tls->AddressOfCallBacks); at && inImage(at, sizeof(void*));
+         at += sizeof(void*)) {
+        const auto callback = *reinterpret_cast<const uintptr_t*>(at);
+        if (!callback || !inImage(callback, 1)) break;
+        reinterpret_cast<PIMAGE_TLS_CALLBACK>(callback)(base, reason, nullptr);
+    }
+}
+
+void TDLLLoader::Unload() noexcept
+{
+    if (attached_) {
+        CallEntry(DLL_PROCESS_DETACH);
+        RunTlsCallbacks(DLL_PROCESS_DETACH);
+        attached_ = false;
+    }
+#ifdef _WIN64
+    if (functionTableAdded_) {
+        const pe::DataDirectory& unwind = headers_.Directory(pe::kExceptionDirectory);
+        RtlDeleteFunctionTable(reinterpret_cast<PRUNTIME_FUNCTION>(static_cast<uint8_t*>(region_) + unwind.rva));
+        functionTableAdded_ = false;
+    }
+#endif
+    // The module's detach may still call into its libraries: free them only now,
+    // first to last, and the image after them.
+    for (HMODULE m : modules_) FreeLibrary(m);
+    modules_.clear();
+    if (region_) VirtualFree(region_, 0, MEM_RELEASE);
+    region_ = nullptr;
+    imageBase_ = nullptr;
+}
+
+HMODULE TDLLLoader::LoadDependency(const char* name)
+{
+    HMODULE m = LoadLibraryA(name);
+    if (!m) return nullptr;
+    for (HMODULE known : modules_) {
+        if (known == m) {
+            FreeLibrary(m);  // already held once; keep one reference only
+            return m;
+        }
+    }
+    modules_.push_back(m);
+    return m;
+}
+
+FARPROC TDLLLoader::GetProcAddress(const char* name)
+{
+    if (!imageBase_ || !name) return nullptr;
+    const std::span<const uint8_t> image(static_cast<const uint8_t*>(imageBase_), imageSize_);
+    std::optional<pe::ExportTarget> target;
+    try {
+        target = pe::FindExport(headers_, image, name);
+    } catch (const pe::PeError&) {
+        return nullptr;  // a damaged export table exports nothing
+    }
+    if (!target) return nullptr;
+    if (!target->forwarder)
+        return reinterpret_cast<FARPROC>(static_cast<uint8_t*>(imageBase_) + target->rva);
+    // The export lives in another library: its text is not code to call.
+    const pe::Forwarder& f = *target->forwarder;
+    HMODULE library = LoadDependency(f.library.c_str());
+    if (!library) return nullptr;
+    return ::GetProcAddress(library, f.ByOrdinal() ? MAKEINTRESOURCEA(f.ordinal) : f.name.c_str());
+}
+
+}  // namespace flashrt

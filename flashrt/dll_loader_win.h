@@ -1,0 +1,63 @@
+#pragma once
+// Maps a PE library image held in memory the way the system loader would, without
+// the system loader ever knowing the module: sections, relocations, imports (each
+// offered to GetImportHook first), page protections, exception tables, TLS
+// callbacks and the entry routine.
+#include <windows.h>
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "flashrt/pe_image.h"
+
+namespace flashrt {
+
+class TDLLLoader {
+public:
+    // Maps image (a PE file of this process's bitness); throws pe::PeError for a
+    // malformed or unsuitable image and EOSError-like std::runtime_error for a
+    // failed platform call. The bytes are not kept.
+    explicit TDLLLoader(std::span<const uint8_t> image);
+    virtual ~TDLLLoader();
+    TDLLLoader(const TDLLLoader&) = delete;
+    TDLLLoader& operator=(const TDLLLoader&) = delete;
+
+    // Exported address for a name (case-sensitive), nullptr when absent.
+    // Forwarded exports are resolved in the library they name.
+    FARPROC GetProcAddress(const char* name);
+
+    // The mapped image; the module's instance handle.
+    void* ImageBase() const { return imageBase_; }
+    size_t ImageSize() const { return imageSize_; }
+    // Libraries loaded for the imports, in load order.
+    const std::vector<HMODULE>& Modules() const { return modules_; }
+
+protected:
+    // Derived classes construct with this tag and call Map() from their own
+    // constructor, so that their GetImportHook takes part.
+    struct DeferMapping {};
+    explicit TDLLLoader(DeferMapping) {}
+    void Map(std::span<const uint8_t> image);
+
+    // A replacement for an import, or nullptr to resolve it normally. procName is
+    // a name, or an ordinal below 0x10000.
+    virtual FARPROC GetImportHook(LPCSTR libraryName, LPCSTR procName);
+
+private:
+    friend class LoaderImportBinder;
+    void Unload() noexcept;
+    void CallEntry(DWORD reason) noexcept;
+    void RunTlsCallbacks(DWORD reason) noexcept;
+    HMODULE LoadDependency(const char* name);
+
+    void* imageBase_ = nullptr;   // set once mapping has finished
+    void* region_ = nullptr;      // the committed region, owned
+    size_t imageSize_ = 0;
+    std::vector<HMODULE> modules_;
+    pe::PeHeaders headers_{};
+    bool functionTableAdded_ = false;
+    bool attached_ = false;
+};
+
+}  // namespace flashrt

@@ -1,0 +1,171 @@
+#include "flashrt/flash_ocx_code_provider_win.h"
+
+#include <wrl/client.h>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "flashrt/flash_ocx_loader_win.h"
+#include "flashrt/import_hooks_win.h"
+#include "flashrt/pe_version.h"
+
+namespace flashrt {
+
+namespace {
+
+const CLSID kFlashClassId = {0xD27CDB6E, 0xAE6D, 0x11CF, {0x96, 0xB8, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+
+std::unique_ptr<TFlashOCXCodeProvider> g_provider;
+
+class RegistryKey {
+public:
+    RegistryKey() = default;
+    ~RegistryKey()
+    {
+        if (key_) RegCloseKey(key_);
+    }
+    RegistryKey(const RegistryKey&) = delete;
+    RegistryKey& operator=(const RegistryKey&) = delete;
+    HKEY* Out() { return &key_; }
+    HKEY Get() const { return key_; }
+
+private:
+    HKEY key_ = nullptr;
+};
+
+// The registered module's path, read into a zero-filled buffer of bufferSize bytes;
+// a value that does not fit with its terminator counts as unreadable.
+std::optional<std::string> RegisteredModulePath(DWORD bufferSize)
+{
+    RegistryKey key;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, kFlashInprocServerKey, 0, KEY_QUERY_VALUE, key.Out()) != ERROR_SUCCESS)
+        return std::nullopt;
+    std::vector<char> buffer(bufferSize, 0);
+    DWORD size = bufferSize;
+    if (RegQueryValueExA(key.Get(), nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer.data()), &size) !=
+        ERROR_SUCCESS)
+        return std::nullopt;
+    if (std::find(buffer.begin(), buffer.end(), '\0') == buffer.end()) return std::nullopt;
+    return std::string(buffer.data());
+}
+
+std::vector<uint8_t> ReadWholeFile(const std::string& path)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return {};
+    std::vector<uint8_t> bytes;
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart < (1ll << 30)) {
+        bytes.resize(static_cast<size_t>(size.QuadPart));
+        DWORD read = 0;
+        if (!ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) || read != bytes.size())
+            bytes.clear();
+    }
+    CloseHandle(file);
+    return bytes;
+}
+
+}  // namespace
+
+TFlashOCXCodeProviderBasedOnStream::TFlashOCXCodeProviderBasedOnStream() = default;
+
+TFlashOCXCodeProviderBasedOnStream::TFlashOCXCodeProviderBasedOnStream(std::span<const uint8_t> moduleImage)
+{
+    LoadModule(moduleImage);
+}
+
+TFlashOCXCodeProviderBasedOnStream::~TFlashOCXCodeProviderBasedOnStream()
+{
+    entry_ = nullptr;
+    loader_.reset();  // runs the module's detach and unloads it
+}
+
+void TFlashOCXCodeProviderBasedOnStream::LoadModule(std::span<const uint8_t> moduleImage)
+{
+    entry_ = nullptr;
+    loader_.reset();
+    if (moduleImage.empty()) return;
+    // A module that cannot be mapped leaves a provider without entry; the
+    // failure shows later as E_FAIL from CreateInstance.
+    try {
+        loader_ = std::make_unique<TFlashOCXLoader>(moduleImage);
+        entry_ = reinterpret_cast<DllGetClassObjectFn>(
+            reinterpret_cast<void*>(loader_->GetProcAddress("DllGetClassObject")));
+    } catch (...) {
+        entry_ = nullptr;
+    }
+}
+
+HRESULT TFlashOCXCodeProviderBasedOnStream::CreateInstance(REFIID iid, void** obj)
+{
+    if (!obj) return E_POINTER;
+    *obj = nullptr;
+    if (!entry_) return E_FAIL;
+    Microsoft::WRL::ComPtr<IClassFactory> factory;
+    if (entry_(kFlashClassId, IID_IClassFactory, reinterpret_cast<void**>(factory.GetAddressOf())) != S_OK || !factory)
+        return E_FAIL;
+    const HRESULT created = factory->CreateInstance(nullptr, iid, obj);
+    // A factory that fails is reported as failing, never as a success without object.
+    if (FAILED(created)) {
+        *obj = nullptr;
+        return created;
+    }
+    return S_OK;
+}
+
+TFlashOCXCodeProviderBasedOnSystemInstalledOCX::TFlashOCXCodeProviderBasedOnSystemInstalledOCX()
+{
+    const auto path = RegisteredModulePath(261);
+    if (!path) return;
+    const std::vector<uint8_t> image = ReadWholeFile(*path);
+    if (!image.empty()) LoadModule(image);
+}
+
+TFlashOCXCodeProvider* FlashOCXCodeProvider() { return g_provider.get(); }
+
+void LoadFlashOCXCodeFromStream(std::span<const uint8_t> moduleImage)
+{
+    g_provider.reset();
+    g_provider = std::make_unique<TFlashOCXCodeProviderBasedOnStream>(moduleImage);
+}
+
+uint32_t GetInstalledFlashVersion()
+{
+    const auto path = RegisteredModulePath(260);
+    if (!path) return 0;
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeA(path->c_str(), &ignored);
+    if (size == 0) return 0;
+    std::vector<uint8_t> block(size);
+    if (!GetFileVersionInfoA(path->c_str(), 0, size, block.data())) return 0;
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT fixedSize = 0;
+    if (!VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &fixedSize) || !fixed ||
+        fixedSize < sizeof(VS_FIXEDFILEINFO))
+        return 0;
+    return pe::PackFlashVersion({fixed->dwProductVersionMS, fixed->dwProductVersionLS});
+}
+
+bool IsFlashInstalled() { return GetInstalledFlashVersion() != 0; }
+
+FlashRuntimeUnit::FlashRuntimeUnit(ContentManagerFactory makeContentManager)
+{
+    StartImportHookState();
+    if (makeContentManager) {
+        contentManager_ = makeContentManager();
+        SetContentRedirector(contentManager_.get());
+    }
+    g_provider = std::make_unique<TFlashOCXCodeProviderBasedOnSystemInstalledOCX>();
+}
+
+FlashRuntimeUnit::~FlashRuntimeUnit()
+{
+    g_provider.reset();
+    SetContentRedirector(nullptr);
+    contentManager_.reset();
+    StopImportHookState();
+}
+
+}  // namespace flashrt

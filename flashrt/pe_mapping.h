@@ -1,0 +1,34 @@
+#pragma once
+// The mapping steps that need no platform: placing headers and sections into the
+// image region, applying base relocations, and choosing each section's protection.
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "flashrt/pe_image.h"
+
+namespace flashrt::pe {
+
+// Copies SizeOfHeaders bytes, then each section in table order: VirtualSize bytes
+// zero-filled, the smaller of VirtualSize and SizeOfRawData copied from the file.
+// image must be at least SizeOfImage bytes.
+void CopyHeadersAndSections(const PeHeaders& headers, std::span<const uint8_t> file, std::span<uint8_t> image);
+
+// A freshly mapped copy of a file image in an ordinary buffer.
+std::vector<uint8_t> MapToBuffer(const PeHeaders& headers, std::span<const uint8_t> file);
+
+// Adds delta to every fix-up of the relocation directory: 32-bit words (HIGHLOW)
+// in PE32 images, 64-bit words (DIR64) in PE32+ images; padding entries are
+// skipped. Any other type is an error. Returns the number of words changed.
+size_t ApplyRelocations(const PeHeaders& headers, std::span<uint8_t> image, uint64_t delta);
+
+inline constexpr uint32_t kSectionNotCached = 0x04000000;
+inline constexpr uint32_t kSectionExecute = 0x20000000;
+inline constexpr uint32_t kSectionRead = 0x40000000;
+inline constexpr uint32_t kSectionWrite = 0x80000000;
+inline constexpr uint32_t kPageNoCache = 0x200;
+
+// The page protection (PAGE_* value) for a section's characteristics.
+uint32_t SectionProtection(uint32_t characteristics);
+
+}  // namespace flashrt::pe
