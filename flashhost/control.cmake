@@ -1,0 +1,11 @@
+# The Flash control host: the portable decision tables (flashhost_control_core, every
+# preset) and the Windows control itself (flashhost). Included from
+# flashhost/CMakeLists.txt, or from the control's tests when that has not happened.
+if(NOT TARGET flashhost_control_core)
+  add_library(flashhost_control_core STATIC
+    ${CMAKE_CURRENT_LIST_DIR}/flash_member_table.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/mouse_filter.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/mouse_synthesis.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/himetric.cpp)
+  target_include_directories(flashhost_control_core PUBLIC ${CMAKE_SOURCE_DIR})
+endif()
