@@ -1,0 +1,73 @@
+#include "toolkit/bitmap32.h"
+
+#include <gtest/gtest.h>
+
+using namespace swfp::tk;
+
+TEST(BlendPixel, AlphaAndMasterAlphaWeightTheSource) {
+  const Color32 black = MakeColor32(0, 0, 0), white = MakeColor32(255, 255, 255);
+  EXPECT_EQ(BlendPixel(black, MakeColor32(255, 255, 255, 0)), black);
+  EXPECT_EQ(BlendPixel(black, white), white);
+  EXPECT_EQ(BlendPixel(black, MakeColor32(255, 255, 255, 128)), MakeColor32(128, 128, 128));
+  EXPECT_EQ(BlendPixel(black, white, 128), MakeColor32(128, 128, 128));
+  // Alpha 255 with master alpha 192 over white: the shade colour at three quarters.
+  const Color32 shade = FromBgr(7308177);
+  EXPECT_EQ(shade, MakeColor32(145, 131, 111));
+  const Color32 dimmed = BlendPixel(white, shade, 192);
+  EXPECT_EQ(RedOf(dimmed), (145 * 192 + 255 * 63 + 127) / 255);
+  EXPECT_EQ(BlueOf(dimmed), (111 * 192 + 255 * 63 + 127) / 255);
+  EXPECT_EQ(AlphaOf(dimmed), 255);
+  // Over a transparent destination the source colour is kept, with its alpha.
+  EXPECT_EQ(BlendPixel(0, MakeColor32(10, 20, 30, 100)), MakeColor32(10, 20, 30, 100));
+}
+
+TEST(FitAndCentre, KeepsProportionsAndCentres) {
+  EXPECT_EQ(FitAndCentre(650, 476, 115, 65), (IntRect{13, 0, 102, 65}));  // tall-ish picture in a wide box
+  EXPECT_EQ(FitAndCentre(400, 100, 115, 65), (IntRect{0, 18, 115, 47}));
+  EXPECT_EQ(FitAndCentre(23, 13, 115, 65), (IntRect{0, 0, 115, 65}));  // scaled up
+  EXPECT_EQ(FitAndCentre(0, 10, 115, 65), (IntRect{}));
+}
+
+TEST(Bitmap32, FillFrameAndAlphaStayInsideTheBitmap) {
+  Bitmap32 b(4, 3);
+  b.FillRect({-5, -5, 2, 10}, MakeColor32(1, 2, 3));
+  EXPECT_EQ(b.Pixel(1, 2), MakeColor32(1, 2, 3));
+  EXPECT_EQ(b.Pixel(2, 0), 0u);
+  b.Clear(0);
+  b.Canvas.BrushColor = 0xFFFFFF;
+  b.CanvasFrameRect({0, 0, 4, 3});
+  EXPECT_EQ(b.Pixel(0, 0), 0xFFFFFFFFu);
+  EXPECT_EQ(b.Pixel(3, 2), 0xFFFFFFFFu);
+  EXPECT_EQ(b.Pixel(1, 1), 0u);  // inside of the frame stays transparent
+  b.ResetAlpha(255);
+  EXPECT_EQ(b.Pixel(1, 1), 0xFF000000u);
+  b.SetAlphaRect({1, 1, 100, 100}, 0);
+  EXPECT_EQ(b.Pixel(3, 2), 0x00FFFFFFu);
+  EXPECT_EQ(b.Pixel(0, 0), 0xFFFFFFFFu);
+  EXPECT_EQ(b.Pixel(-1, 0), 0u);
+}
+
+TEST(DrawBitmap, ScalesClipsAndBlendsWithMasterAlpha) {
+  Bitmap32 dst(4, 4, MakeColor32(0, 0, 0));
+  Bitmap32 src(2, 2, MakeColor32(255, 0, 0));
+  src.SetPixel(1, 1, MakeColor32(0, 0, 255));
+  DrawBitmap(dst, src, {2, 2, 6, 6});  // doubled, half of it outside
+  EXPECT_EQ(dst.Pixel(2, 2), MakeColor32(255, 0, 0));
+  EXPECT_EQ(dst.Pixel(3, 3), MakeColor32(255, 0, 0));
+  EXPECT_EQ(dst.Pixel(1, 1), MakeColor32(0, 0, 0));
+
+  Bitmap32 layer(4, 4, MakeColor32(255, 255, 255));
+  layer.Mode = DrawMode::Blend;
+  layer.MasterAlpha = 128;
+  layer.SetAlphaRect({0, 0, 2, 4}, 0);  // left half transparent
+  Bitmap32 out(4, 4, MakeColor32(0, 0, 0));
+  DrawBitmapAt(out, layer, 0, 0);
+  EXPECT_EQ(out.Pixel(0, 0), MakeColor32(0, 0, 0));
+  EXPECT_EQ(out.Pixel(3, 0), MakeColor32(128, 128, 128));
+
+  // Opaque drawing ignores the source's alpha.
+  Bitmap32 opaque(1, 1, MakeColor32(9, 9, 9, 0));
+  Bitmap32 out2(1, 1);
+  DrawBitmapAt(out2, opaque, 0, 0);
+  EXPECT_EQ(out2.Pixel(0, 0), MakeColor32(9, 9, 9));
+}

@@ -1,0 +1,60 @@
+#include "toolkit/slider_model.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+using namespace swfp::tk;
+
+TEST(SliderModel, PositionIsClampedAndChangesAreReported) {
+  SliderModel s;
+  s.SetRange(0, 300);
+  EXPECT_FALSE(s.SetPosition(-20));  // already 0
+  EXPECT_TRUE(s.SetPosition(320));
+  EXPECT_EQ(s.Position(), 300);
+  EXPECT_FALSE(s.StepBy(20));  // zoom in at the end stays
+  EXPECT_TRUE(s.StepBy(-20));
+  EXPECT_EQ(s.Position(), 280);
+  EXPECT_FALSE(s.SetPosition(280));
+}
+
+TEST(SliderModel, ShrinkingTheRangeMovesThePosition) {
+  SliderModel s;
+  s.SetRange(0, 100);
+  s.SetPosition(50);
+  EXPECT_TRUE(s.SetMax(9));  // a movie of ten frames
+  EXPECT_EQ(s.Position(), 9);
+  EXPECT_FALSE(s.SetMax(1199));
+  EXPECT_TRUE(s.SetMin(2000));  // a minimum above the maximum raises it
+  EXPECT_EQ(s.Max(), 2000);
+  EXPECT_EQ(s.Position(), 2000);
+  EXPECT_TRUE(s.SetRange(20, 10));  // reversed: the maximum wins
+  EXPECT_EQ(s.Min(), 10);
+  EXPECT_EQ(s.Max(), 10);
+  EXPECT_EQ(s.Position(), 10);
+  // A movie without frames gives a maximum of -1.
+  SliderModel e;
+  e.SetPosition(5);
+  EXPECT_TRUE(e.SetMax(-1));
+  EXPECT_EQ(e.Position(), -1);
+  EXPECT_EQ(e.Min(), -1);
+  EXPECT_FALSE(e.StepBy(INT_MAX));
+}
+
+TEST(SliderModel, PixelMappingRoundTrips) {
+  SliderModel s;
+  s.SetRange(0, 100);
+  // Track 260 wide starting at 3, pointer 10 wide: 250 pixels of travel.
+  EXPECT_EQ(s.PointerLeft(3, 260, 10), 3);
+  s.SetPosition(100);
+  EXPECT_EQ(s.PointerLeft(3, 260, 10), 253);
+  s.SetPosition(50);
+  EXPECT_EQ(s.PointerLeft(3, 260, 10), 128);
+  EXPECT_EQ(s.PositionAt(128 + 5, 3, 260, 10), 50);
+  EXPECT_EQ(s.PositionAt(-100, 3, 260, 10), 0);
+  EXPECT_EQ(s.PositionAt(1000, 3, 260, 10), 100);
+  SliderModel flat;
+  flat.SetRange(0, 0);
+  EXPECT_EQ(flat.PointerLeft(3, 260, 10), 3);
+  EXPECT_EQ(flat.PositionAt(50, 3, 260, 10), 0);
+}

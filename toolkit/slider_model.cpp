@@ -1,0 +1,44 @@
+#include "toolkit/slider_model.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+namespace swfp::tk {
+
+bool SliderModel::SetRange(int min, int max) {
+  if (min > max) min = max;  // the maximum wins: a movie without frames asks for -1
+  min_ = min;
+  max_ = max;
+  return SetPosition(position_);
+}
+
+bool SliderModel::SetPosition(int pos) {
+  pos = std::clamp(pos, min_, max_);
+  if (pos == position_) return false;
+  position_ = pos;
+  return true;
+}
+
+bool SliderModel::StepBy(int delta) {
+  // Widened so a step near the integer limits cannot overflow.
+  const long long target = static_cast<long long>(position_) + delta;
+  return SetPosition(static_cast<int>(std::clamp<long long>(target, min_, max_)));
+}
+
+int SliderModel::PointerLeft(int trackLeft, int trackWidth, int pointerWidth) const {
+  const int travel = std::max(0, trackWidth - pointerWidth);
+  const long long span = static_cast<long long>(max_) - min_;
+  if (span <= 0) return trackLeft;
+  return trackLeft + static_cast<int>((static_cast<long long>(position_) - min_) * travel / span);
+}
+
+int SliderModel::PositionAt(int x, int trackLeft, int trackWidth, int pointerWidth) const {
+  const int travel = std::max(0, trackWidth - pointerWidth);
+  const long long span = static_cast<long long>(max_) - min_;
+  if (travel == 0 || span <= 0) return min_;
+  const double offset = std::clamp(x - trackLeft - pointerWidth / 2.0, 0.0, static_cast<double>(travel));
+  return min_ + static_cast<int>(std::lround(offset * static_cast<double>(span) / travel));
+}
+
+}  // namespace swfp::tk
