@@ -1,0 +1,102 @@
+#include "standin/connection_point_win.h"
+
+#include <olectl.h>
+
+#include "standin/module_win.h"
+
+namespace standin {
+
+ConnectionPoint::ConnectionPoint(IConnectionPointContainer* container, const IID& iid)
+    : container_(container), iid_(iid) {
+  ModuleAddRef();
+}
+
+HRESULT STDMETHODCALLTYPE ConnectionPoint::QueryInterface(REFIID riid, void** out) {
+  if (!out) return E_POINTER;
+  if (riid == IID_IUnknown || riid == IID_IConnectionPoint) {
+    *out = static_cast<IConnectionPoint*>(this);
+    AddRef();
+    return S_OK;
+  }
+  *out = nullptr;
+  return E_NOINTERFACE;
+}
+
+ULONG STDMETHODCALLTYPE ConnectionPoint::AddRef() { return InterlockedIncrement(&refs_); }
+
+ULONG STDMETHODCALLTYPE ConnectionPoint::Release() {
+  ULONG n = InterlockedDecrement(&refs_);
+  if (n == 0) {
+    ModuleRelease();
+    delete this;
+  }
+  return n;
+}
+
+HRESULT STDMETHODCALLTYPE ConnectionPoint::GetConnectionInterface(IID* iid) {
+  if (!iid) return E_POINTER;
+  *iid = iid_;
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ConnectionPoint::GetConnectionPointContainer(IConnectionPointContainer** out) {
+  if (!out) return E_POINTER;
+  *out = container_;
+  if (!container_) return E_UNEXPECTED;
+  container_->AddRef();
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ConnectionPoint::Advise(IUnknown* sink, DWORD* cookie) {
+  if (!cookie) return E_POINTER;
+  *cookie = 0;
+  if (!sink) return E_POINTER;
+  // The sink must speak the interface of this point.
+  Microsoft::WRL::ComPtr<IUnknown> typed;
+  if (FAILED(sink->QueryInterface(iid_, reinterpret_cast<void**>(typed.GetAddressOf())))) {
+    if (FAILED(sink->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(typed.GetAddressOf()))) ||
+        iid_ == IID_IPropertyNotifySink)
+      return CONNECT_E_CANNOTCONNECT;
+  }
+  sinks_.push_back({nextCookie_, typed});
+  *cookie = nextCookie_++;
+  return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ConnectionPoint::Unadvise(DWORD cookie) {
+  for (auto it = sinks_.begin(); it != sinks_.end(); ++it) {
+    if (it->cookie == cookie) {
+      sinks_.erase(it);
+      return S_OK;
+    }
+  }
+  return CONNECT_E_NOCONNECTION;
+}
+
+HRESULT STDMETHODCALLTYPE ConnectionPoint::EnumConnections(IEnumConnections** out) {
+  if (out) *out = nullptr;
+  return E_NOTIMPL;
+}
+
+void ConnectionPoint::FireDispatch(DISPID id, VARIANTARG* args, UINT count) {
+  for (const Sink& sink : Snapshot()) {
+    Microsoft::WRL::ComPtr<IDispatch> dispatch;
+    if (FAILED(sink.unknown.As(&dispatch))) continue;
+    DISPPARAMS params{args, nullptr, count, 0};
+    dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+  }
+}
+
+void ConnectionPoint::FireChanged(DISPID id) {
+  for (const Sink& sink : Snapshot()) {
+    Microsoft::WRL::ComPtr<IPropertyNotifySink> notify;
+    if (SUCCEEDED(sink.unknown.As(&notify))) notify->OnChanged(id);
+  }
+}
+
+void ConnectionPoint::Disconnect() {
+  sinks_.clear();
+  container_ = nullptr;
+}
+
+}  // namespace standin

@@ -1,0 +1,174 @@
+#include "standin/movie_fetch_win.h"
+
+#include <urlmon.h>
+#include <wrl/client.h>
+
+#include "standin/observation_log.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace standin {
+namespace {
+
+constexpr size_t kMaxMovieBytes = 64u * 1024 * 1024;
+
+// Receives the data of one binding. Every OnDataAvailable drains the stream it
+// is given: urlmon hands the same stream with a growing total, other monikers a
+// fresh stream per chunk; draining serves both. The end is OnStopBinding.
+class BindCallback final : public IBindStatusCallback {
+ public:
+  explicit BindCallback(const FetchProgress& progress) : progress_(progress) {}
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+    if (!out) return E_POINTER;
+    if (riid == IID_IUnknown || riid == IID_IBindStatusCallback) {
+      *out = static_cast<IBindStatusCallback*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&refs_); }
+  ULONG STDMETHODCALLTYPE Release() override {
+    ULONG n = InterlockedDecrement(&refs_);
+    if (n == 0) delete this;
+    return n;
+  }
+
+  HRESULT STDMETHODCALLTYPE OnStartBinding(DWORD, IBinding*) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE GetPriority(LONG* priority) override {
+    if (!priority) return E_POINTER;
+    *priority = THREAD_PRIORITY_NORMAL;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE OnLowResource(DWORD) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnProgress(ULONG, ULONG, ULONG, LPCWSTR) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnStopBinding(HRESULT result, LPCWSTR) override {
+    stopped_ = true;
+    stopResult_ = result;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetBindInfo(DWORD* flags, BINDINFO* info) override {
+    if (!flags || !info) return E_POINTER;
+    // Synchronous, so the movie is complete when BindToStorage returns.
+    *flags = BINDF_GETNEWESTVERSION | BINDF_NOWRITECACHE;
+    ULONG size = info->cbSize;
+    ZeroMemory(info, size);
+    info->cbSize = size;
+    info->dwBindVerb = BINDVERB_GET;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE OnDataAvailable(DWORD, DWORD, FORMATETC*, STGMEDIUM* medium) override {
+    if (!medium || medium->tymed != TYMED_ISTREAM || !medium->pstm) return S_OK;
+    ++chunks_;
+    uint8_t buffer[65536];
+    for (;;) {
+      ULONG got = 0;
+      HRESULT hr = medium->pstm->Read(buffer, sizeof buffer, &got);
+      if (got > 0) {
+        if (bytes_.size() + got > kMaxMovieBytes) return E_ABORT;  // refuse absurd movies
+        bytes_.insert(bytes_.end(), buffer, buffer + got);
+      }
+      if (FAILED(hr) || hr == S_FALSE || got == 0) break;
+    }
+    if (progress_) progress_(bytes_);
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE OnObjectAvailable(REFIID, IUnknown*) override { return S_OK; }
+
+  std::vector<uint8_t> bytes_;
+  int chunks_ = 0;
+  bool stopped_ = false;
+  HRESULT stopResult_ = S_OK;
+
+ private:
+  ~BindCallback() = default;
+  LONG refs_ = 1;
+  const FetchProgress& progress_;
+};
+
+FetchedMovie FetchUrl(const std::wstring& url, const FetchProgress& progress) {
+  FetchedMovie result;
+  ComPtr<IMoniker> moniker;
+  HRESULT hr = CreateURLMoniker(nullptr, url.c_str(), moniker.GetAddressOf());
+  Log("import CreateURLMoniker %s hr=0x%08lx", Utf8(url.c_str()).c_str(), static_cast<unsigned long>(hr));
+  if (FAILED(hr) || !moniker) return result;
+  ComPtr<IBindCtx> context;
+  if (FAILED(CreateBindCtx(0, context.GetAddressOf()))) return result;
+  ComPtr<BindCallback> callback;
+  callback.Attach(new BindCallback(progress));
+  ComPtr<IBindStatusCallback> previous;
+  hr = RegisterBindStatusCallback(context.Get(), callback.Get(), previous.GetAddressOf(), 0);
+  if (FAILED(hr)) return result;
+  IUnknown* object = nullptr;
+  hr = moniker->BindToStorage(context.Get(), nullptr, IID_IStream, reinterpret_cast<void**>(&object));
+  if (object) object->Release();
+  RevokeBindStatusCallback(context.Get(), callback.Get());
+  result.chunks = callback->chunks_;
+  result.bytes = std::move(callback->bytes_);
+  result.ok = SUCCEEDED(hr) && !result.bytes.empty();
+  if (!result.ok) Log("movie failed bind hr=0x%08lx stop=0x%08lx", static_cast<unsigned long>(hr),
+                      static_cast<unsigned long>(callback->stopResult_));
+  return result;
+}
+
+FetchedMovie FetchPath(const std::wstring& path, const FetchProgress& progress) {
+  FetchedMovie result;
+  int n = WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string narrow(n > 0 ? n : 1, '\0');
+  if (n > 0) WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, narrow.data(), n, nullptr, nullptr);
+  HANDLE file = CreateFileA(narrow.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  Log("import CreateFileA %s ok=%d", narrow.c_str(), file != INVALID_HANDLE_VALUE ? 1 : 0);
+  if (file == INVALID_HANDLE_VALUE) return result;
+  uint8_t buffer[65536];
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(file, buffer, sizeof buffer, &got, nullptr) || got == 0) break;
+    if (result.bytes.size() + got > kMaxMovieBytes) {
+      result.bytes.clear();
+      break;
+    }
+    result.bytes.insert(result.bytes.end(), buffer, buffer + got);
+    ++result.chunks;
+    if (progress) progress(result.bytes);
+  }
+  CloseHandle(file);
+  result.ok = !result.bytes.empty();
+  return result;
+}
+
+}  // namespace
+
+std::string Utf8(const wchar_t* text) {
+  if (!text) return {};
+  int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  if (n <= 1) return {};
+  std::string s(n - 1, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text, -1, s.data(), n, nullptr, nullptr);
+  return s;
+}
+
+bool IsUrl(const std::wstring& location) {
+  size_t colon = location.find(L':');
+  if (colon == std::wstring::npos || colon < 2) return false;  // "C:\..." is a drive, not a scheme
+  for (size_t i = 0; i < colon; ++i) {
+    wchar_t c = location[i];
+    bool ok = (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (i > 0 && ((c >= L'0' && c <= L'9') || c == L'+' || c == L'-' || c == L'.'));
+    if (!ok) return false;
+  }
+  return true;
+}
+
+FetchedMovie FetchMovie(const std::wstring& location, const FetchProgress& progress) {
+  if (IsUrl(location)) return FetchUrl(location, progress);
+  FetchedMovie fromFile = FetchPath(location, progress);
+  if (fromFile.ok) return fromFile;
+  std::wstring url = L"file:///" + location;
+  for (wchar_t& c : url)
+    if (c == L'\\') c = L'/';
+  return FetchUrl(url, progress);
+}
+
+}  // namespace standin

@@ -1,0 +1,37 @@
+// The stand-in's observation log: one line per call the container makes into
+// the object, per event the object fires and per use of an intercepted import.
+// Every line goes to OutputDebugStringA and, when the environment variable
+// FLASH_STANDIN_LOG names a file, is appended to that file (UTF-8, "\r\n").
+//
+// Line format: a kind word, a name, then space-separated arguments. Integers
+// are decimal, 16-bit truth values are -1 or 0, doubles use %g, strings are
+// written as they are (UTF-8; empty strings leave a trailing space).
+//
+//   call <Member> [args...]          a member of the scripting or OLE interfaces:
+//                                    "call Rewind", "call StopPlay", "call GotoFrame 3",
+//                                    "call SetZoomRect 0 0 11000 8000", "call put_Movie <url>",
+//                                    "call put_Loop -1", "call DoVerb -5 0 0 550 400"
+//   event <Name> [args...]           "event FSCommand quit <args>", "event ReadyStateChange 4",
+//                                    "event Progress 100"
+//   site <Method> hr=<0xhhhhhhhh>    calls the object makes on its client site and
+//                                    in-place site: "site OnInPlaceActivate hr=0x00000000"
+//   import <Function> <detail>       "import RegisterClassExA <class> atom=<n>",
+//                                    "import CreateWindowExA <class> hwnd=<0|1>",
+//                                    "import LoadCursorA <id> ok=<0|1>", "import LoadMenuA <id> ok=<0|1>",
+//                                    "import CreateFileA <path> ok=<0|1>", "import CreateURLMoniker <url> hr=<0x..>",
+//                                    "import waveOutWrite <bytes> result=<n>"
+//   movie bytes <n> chunks <k>       all data of a movie has arrived (k reads or OnDataAvailable calls)
+//   movie frames <n> rate <fps> version <v> sound=<0|1>     the movie parsed and plays
+//   movie failed <reason>            no data, or data that is not a movie
+//   frame <n>                        the frame shown changed to n (counted from 0)
+//   geturl <url> <target>            a getURL action that is not an FSCommand
+//   command <id> <name>              WM_COMMAND 20054 print / 20034 showall / context menu items
+//   audio buffer zeroed=<0|1>        after each waveOutWrite: whether the buffer came back all zeros
+#pragma once
+
+namespace standin {
+
+// printf-style; the line must not end in a newline. Thread-safe.
+void Log(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+}  // namespace standin
