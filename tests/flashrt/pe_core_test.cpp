@@ -1,0 +1,329 @@
+// The PE core against real libraries made by both MinGW compilers.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <string>
+
+#include "flashrt/pe_exports.h"
+#include "flashrt/pe_image.h"
+#include "flashrt/pe_imports.h"
+#include "flashrt/pe_inspect.h"
+#include "flashrt/pe_mapping.h"
+#include "flashrt/pe_resources.h"
+#include "flashrt/pe_version.h"
+#include "pe_fixture.h"
+
+using namespace flashrt::pe;
+using namespace pe_test;
+
+namespace {
+
+class FixtureTest : public ::testing::TestWithParam<FixtureInfo> {
+protected:
+    void SetUp() override
+    {
+        file = LoadFixture(GetParam().name);
+        headers = ParseHeaders(file, flashrt::pe::Layout::File);
+        image = MapToBuffer(headers, file);
+    }
+    uint32_t ExportRva(const char* name)
+    {
+        auto e = FindExport(headers, image, name);
+        if (!e) throw std::runtime_error(std::string("no export ") + name);
+        return e->rva;
+    }
+    std::vector<uint8_t> file;
+    PeHeaders headers;
+    std::vector<uint8_t> image;
+};
+
+std::string Text(std::span<const uint8_t> bytes) { return std::string(reinterpret_cast<const char*>(bytes.data())); }
+
+TEST_P(FixtureTest, HeadersDescribeTheLibrary)
+{
+    EXPECT_EQ(headers.is64, GetParam().is64);
+    EXPECT_EQ(headers.machine, GetParam().is64 ? kMachineAmd64 : kMachineI386);
+    EXPECT_EQ(headers.imageBase, GetParam().imageBase);
+    EXPECT_TRUE(headers.fileCharacteristics & kFileDll);
+    EXPECT_NE(headers.entryPoint, 0u);
+    EXPECT_FALSE(headers.Directory(kRelocationDirectory).empty());
+    EXPECT_GE(headers.sections.size(), 5u);
+}
+
+TEST_P(FixtureTest, SectionsAreCopiedUpToTheSmallerSizeAndZeroFilledBeyond)
+{
+    // Mark the file's padding past each section's virtual size, and start from
+    // a dirty region: only the section bytes may come through.
+    std::vector<uint8_t> marked = file;
+    bool rawLarger = false, rawSmaller = false;
+    for (const Section& s : headers.sections) {
+        if (s.sizeOfRawData > s.virtualSize) {
+            rawLarger = true;
+            std::fill(marked.begin() + s.pointerToRawData + s.virtualSize,
+                      marked.begin() + s.pointerToRawData + s.sizeOfRawData, 0xAA);
+        }
+        if (s.sizeOfRawData < s.virtualSize) rawSmaller = true;
+    }
+    ASSERT_TRUE(rawLarger && rawSmaller) << "the fixture should have both kinds of section";
+
+    std::vector<uint8_t> region(headers.sizeOfImage, 0xCC);
+    CopyHeadersAndSections(headers, marked, region);
+    EXPECT_TRUE(std::equal(file.begin(), file.begin() + headers.sizeOfHeaders, region.begin()));
+    for (const Section& s : headers.sections) {
+        const uint32_t copied = std::min(s.virtualSize, s.sizeOfRawData);
+        EXPECT_TRUE(std::equal(file.begin() + s.pointerToRawData, file.begin() + s.pointerToRawData + copied,
+                               region.begin() + s.virtualAddress))
+            << s.name;
+        EXPECT_TRUE(std::all_of(region.begin() + s.virtualAddress + copied,
+                                region.begin() + s.virtualAddress + s.virtualSize, [](uint8_t b) { return b == 0; }))
+            << s.name << " is not zero-filled up to its virtual size";
+    }
+    EXPECT_EQ(std::count(region.begin(), region.end(), 0xAA), std::count(image.begin(), image.end(), 0xAA))
+        << "file padding leaked into the image";
+}
+
+TEST_P(FixtureTest, RelocationsMoveEveryAbsoluteAddressByDelta)
+{
+    const bool is64 = GetParam().is64;
+    const uint32_t table = ExportRva("fixture_pointer_table");
+    const uint32_t targets[3] = {ExportRva("export_10"), ExportRva("export_42"), ExportRva("export_87")};
+    // At the preferred base the table holds the linker's addresses.
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(GetPointer(image, table + i * headers.PointerSize(), is64), headers.imageBase + targets[i]);
+
+    std::vector<uint64_t> deltas = {0x10000, uint64_t(-0x10000), 0x7FFF0000, 0x1000};
+    if (is64) deltas.push_back(0x100000000ull), deltas.push_back(uint64_t(-0x200000000ll));
+    for (uint64_t delta : deltas) {
+        std::vector<uint8_t> moved = image;
+        const size_t fixups = ApplyRelocations(headers, moved, delta);
+        EXPECT_GE(fixups, 3u);
+        const uint64_t newBase = is64 ? headers.imageBase + delta : uint32_t(headers.imageBase + delta);
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(GetPointer(moved, table + i * headers.PointerSize(), is64),
+                      is64 ? newBase + targets[i] : uint32_t(newBase + targets[i]))
+                << "delta " << delta;
+        // Every changed byte belongs to a word that moved by exactly delta.
+        size_t changedWords = 0;
+        for (size_t at = 0; at < moved.size(); ++at) {
+            if (moved[at] == image[at]) continue;
+            bool explained = false;
+            for (size_t start = at >= 7 ? at - 7 : 0; start <= at && !explained; ++start) {
+                if (start + headers.PointerSize() > moved.size()) continue;
+                const uint64_t before = GetPointer(image, start, is64), after = GetPointer(moved, start, is64);
+                explained = is64 ? after == before + delta : uint32_t(after) == uint32_t(before + delta);
+            }
+            ASSERT_TRUE(explained) << "byte " << at << " changed by something other than delta " << delta;
+            ++changedWords;
+        }
+        EXPECT_GT(changedWords, 0u);
+    }
+    // A delta of zero is still applied and changes nothing.
+    std::vector<uint8_t> same = image;
+    EXPECT_GT(ApplyRelocations(headers, same, 0), 0u);
+    EXPECT_EQ(same, image);
+}
+
+struct RecordedImport {
+    std::string library;
+    std::string name;
+    int ordinal = -1;
+};
+
+class RecordingBinder : public ImportBinder {
+public:
+    void BeginLibrary(const char* library) override { libraries.emplace_back(library); }
+    uint64_t Hook(const char* library, const ImportedName& import) override
+    {
+        hooked.push_back({library, import.ByOrdinal() ? "" : import.name, import.ByOrdinal() ? import.ordinal : -1});
+        return (!import.ByOrdinal() && std::string(import.name) == hookName) ? 0xAB00 : 0;
+    }
+    uint64_t Resolve(const char* library, const ImportedName& import) override
+    {
+        resolved.push_back({library, import.ByOrdinal() ? "" : import.name, import.ByOrdinal() ? import.ordinal : -1});
+        return 0x5000 + resolved.size();
+    }
+    std::string hookName;
+    std::vector<std::string> libraries;
+    std::vector<RecordedImport> hooked, resolved;
+};
+
+// Descriptor of fixture_dep.dll, read independently of the core: offsets of its fields in the image.
+size_t DepDescriptor(const std::vector<uint8_t>& image, const PeHeaders& h)
+{
+    for (size_t at = h.Directory(kImportDirectory).rva;; at += 20) {
+        const uint32_t name = Get32(image, at + 12);
+        if (name == 0) throw std::runtime_error("fixture_dep.dll not imported");
+        if (std::string(reinterpret_cast<const char*>(&image.at(name))) == "fixture_dep.dll") return at;
+    }
+}
+
+TEST_P(FixtureTest, ImportsGoToTheHookFirstAndByOrdinalCarryTheirNumber)
+{
+    RecordingBinder binder;
+    binder.hookName = "dep_named";
+    BindImports(headers, image, binder);
+    ASSERT_EQ(binder.libraries.size(), 2u);
+    EXPECT_EQ(binder.libraries[0], "KERNEL32.dll");
+    EXPECT_EQ(binder.libraries[1], "fixture_dep.dll");
+
+    // Every import is offered to the hook; only those it declines reach the resolver.
+    ASSERT_EQ(binder.hooked.size(), 3u);
+    EXPECT_EQ(binder.hooked[0].name, "GetTickCount");
+    EXPECT_EQ(binder.hooked[1].name, "dep_named");
+    EXPECT_EQ(binder.hooked[2].ordinal, 7);
+    EXPECT_EQ(binder.hooked[2].name, "");
+    ASSERT_EQ(binder.resolved.size(), 2u);
+    EXPECT_EQ(binder.resolved[0].name, "GetTickCount");
+    EXPECT_EQ(binder.resolved[1].ordinal, 7);
+
+    const size_t dep = DepDescriptor(image, headers);
+    const uint32_t iat = Get32(image, dep + 16);
+    EXPECT_EQ(GetPointer(image, iat, GetParam().is64), 0xAB00u);
+    EXPECT_EQ(GetPointer(image, iat + headers.PointerSize(), GetParam().is64), 0x5002u);
+    EXPECT_EQ(GetPointer(image, iat + 2 * headers.PointerSize(), GetParam().is64), 0u) << "terminator overwritten";
+}
+
+TEST_P(FixtureTest, TimeDateStampChoosesWhichTableHoldsTheNames)
+{
+    const size_t dep = DepDescriptor(image, headers);
+    const uint32_t lookup = Get32(image, dep), iat = Get32(image, dep + 16);
+    const size_t w = headers.PointerSize();
+
+    {   // Stamp 0: names come from the address table; a ruined lookup table is never read.
+        std::vector<uint8_t> copy = image;
+        std::fill(copy.begin() + lookup, copy.begin() + lookup + 2 * w, 0xEE);
+        RecordingBinder binder;
+        BindImports(headers, copy, binder);
+        ASSERT_EQ(binder.hooked.size(), 3u);
+        EXPECT_EQ(binder.hooked[1].name, "dep_named");
+    }
+    {   // Non-zero stamp: the address table holds bound addresses, names come from the lookup table.
+        std::vector<uint8_t> copy = image;
+        Put32(copy, dep + 4, 0xFFFFFFFF);
+        std::fill(copy.begin() + iat, copy.begin() + iat + 2 * w, 0x11);
+        RecordingBinder binder;
+        BindImports(headers, copy, binder);
+        ASSERT_EQ(binder.hooked.size(), 3u);
+        EXPECT_EQ(binder.hooked[1].name, "dep_named");
+        EXPECT_EQ(binder.hooked[2].ordinal, 7);
+        EXPECT_EQ(GetPointer(copy, iat, GetParam().is64), 0x5002u);
+        EXPECT_EQ(GetPointer(copy, iat + w, GetParam().is64), 0x5003u);
+    }
+    {   // Non-zero stamp without a lookup table: the names are still in the address table.
+        std::vector<uint8_t> copy = image;
+        Put32(copy, dep + 4, 1);
+        Put32(copy, dep, 0);
+        RecordingBinder binder;
+        BindImports(headers, copy, binder);
+        ASSERT_EQ(binder.hooked.size(), 3u);
+        EXPECT_EQ(binder.hooked[1].name, "dep_named");
+    }
+}
+
+TEST_P(FixtureTest, ExportsAreFoundByExactNameAndForwardersAreRecognised)
+{
+    std::map<uint32_t, std::string> seen;
+    for (int group = 1; group <= 8; ++group)
+        for (int i = 0; i < 8; ++i) {
+            const std::string name = "export_" + std::to_string(group * 10 + i);
+            const auto e = FindExport(headers, image, name);
+            ASSERT_TRUE(e) << name;
+            EXPECT_FALSE(e->forwarder);
+            EXPECT_TRUE(seen.emplace(e->rva, name).second) << name << " shares an address";
+            EXPECT_LT(e->rva, headers.sizeOfImage);
+        }
+    EXPECT_TRUE(FindExport(headers, image, "Fixture_MixedCase"));
+    EXPECT_FALSE(FindExport(headers, image, "fixture_mixedcase"));
+    EXPECT_FALSE(FindExport(headers, image, "export_1"));
+    EXPECT_FALSE(FindExport(headers, image, "export_100"));
+    EXPECT_TRUE(FindExport(headers, image, "DllGetClassObject"));
+
+    const auto named = FindExport(headers, image, "fixture_forward_named");
+    ASSERT_TRUE(named && named->forwarder);
+    EXPECT_EQ(named->forwarder->library, "KERNEL32");
+    EXPECT_EQ(named->forwarder->name, "GetTickCount");
+    const auto byOrdinal = FindExport(headers, image, "fixture_forward_ordinal");
+    ASSERT_TRUE(byOrdinal && byOrdinal->forwarder);
+    EXPECT_EQ(byOrdinal->forwarder->library, "fixture_dep");
+    EXPECT_TRUE(byOrdinal->forwarder->ByOrdinal());
+    EXPECT_EQ(byOrdinal->forwarder->ordinal, 7);
+}
+
+TEST_P(FixtureTest, ResourcesAreTakenInUsEnglishOrNeutralOnly)
+{
+    auto rcdata = [&](uint16_t id) { return FindModuleResource(image, 10, id); };
+    ASSERT_TRUE(rcdata(100));
+    EXPECT_EQ(Text(*rcdata(100)), "english-us");
+    ASSERT_TRUE(rcdata(101));
+    EXPECT_EQ(Text(*rcdata(101)), "neutral");
+    EXPECT_FALSE(rcdata(102)) << "a resource only in German must not be found";
+    ASSERT_TRUE(rcdata(103));
+    EXPECT_EQ(Text(*rcdata(103)), "english-us-103") << "the German entry comes first and must be passed over";
+    EXPECT_FALSE(rcdata(104));
+    EXPECT_FALSE(FindModuleResource(image, 9, 100)) << "no such type";
+
+    const auto german = FindResource(headers, image, 10, 102, LanguageChoice::First);
+    ASSERT_TRUE(german);
+    EXPECT_EQ(Text(*german), "german-only");
+
+    const auto menu = FindModuleResource(image, kResourceMenu, 300);
+    ASSERT_TRUE(menu);
+    EXPECT_GT(menu->size(), 8u);
+    const auto group = FindModuleResource(image, kResourceGroupCursor, 200);
+    ASSERT_TRUE(group);
+    ASSERT_EQ(group->size(), 6u + 14u);  // one directory entry
+    const uint16_t cursorId = Get16(std::vector<uint8_t>(group->begin(), group->end()), 6 + 12);
+    const auto cursor = FindModuleResource(image, kResourceCursor, cursorId);
+    ASSERT_TRUE(cursor);
+    EXPECT_EQ(Get32(std::vector<uint8_t>(cursor->begin(), cursor->end()), 4), 40u) << "hotspot then a DIB header";
+}
+
+TEST_P(FixtureTest, InspectionReportsMachineSizeAndProductVersion)
+{
+    const RuntimeModuleInfo info = InspectRuntimeModule(file);
+    EXPECT_EQ(info.bits, GetParam().is64 ? 64u : 32u);
+    EXPECT_EQ(info.fileSize, file.size());
+    EXPECT_EQ(info.sizeOfImage, headers.sizeOfImage);
+    ASSERT_TRUE(info.productVersion);
+    EXPECT_EQ(info.productVersion->ToString(), "10.0.45.2");
+    EXPECT_EQ(PackFlashVersion(*info.productVersion), 0x0A002D02u);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllLibraries, FixtureTest, ::testing::ValuesIn(AllFixtures()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(PackFlashVersion, EachPartTakesEightBitsAndCarries)
+{
+    EXPECT_EQ(PackFlashVersion({9u << 16, 124u << 16}), 0x09007C00u);
+    EXPECT_EQ(PackFlashVersion({9u << 16, 280u << 16}), 0x09011800u);
+    EXPECT_EQ(PackFlashVersion({0, 0}), 0u);
+    EXPECT_EQ(PackFlashVersion({(11u << 16) | 2, (202u << 16) | 235}), 0x0B02CAEBu);
+}
+
+TEST(SectionProtection, FollowsExecuteReadWriteAndNoCache)
+{
+    EXPECT_EQ(SectionProtection(0), 0x01u);
+    EXPECT_EQ(SectionProtection(kSectionWrite), 0x08u);
+    EXPECT_EQ(SectionProtection(kSectionRead), 0x02u);
+    EXPECT_EQ(SectionProtection(kSectionRead | kSectionWrite), 0x04u);
+    EXPECT_EQ(SectionProtection(kSectionExecute), 0x10u);
+    EXPECT_EQ(SectionProtection(kSectionExecute | kSectionWrite), 0x80u);
+    EXPECT_EQ(SectionProtection(kSectionExecute | kSectionRead), 0x20u);
+    EXPECT_EQ(SectionProtection(kSectionExecute | kSectionRead | kSectionWrite), 0x40u);
+    EXPECT_EQ(SectionProtection(kSectionRead | kSectionNotCached), 0x202u);
+    EXPECT_EQ(SectionProtection(kSectionExecute | kSectionRead | 0x60 /* code, initialised data */), 0x20u);
+}
+
+TEST(ParseForwarder, AcceptsNameAndOrdinalFormsOnly)
+{
+    const Forwarder dotted = ParseForwarder("api-ms-win.core.Sleep");
+    EXPECT_EQ(dotted.library, "api-ms-win.core");
+    EXPECT_EQ(dotted.name, "Sleep");
+    EXPECT_EQ(ParseForwarder("LIB.#65535").ordinal, 65535);
+    for (const char* bad : {"NoDot", ".Name", "LIB.", "LIB.#", "LIB.#65536", "LIB.#12x"})
+        EXPECT_THROW(ParseForwarder(bad), PeError) << bad;
+}
+
+}  // namespace

@@ -1,0 +1,197 @@
+// Damaged images: each validation rule gives a clear error, never a crash (the
+// native build runs these under AddressSanitizer and UBSan).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+
+#include "flashrt/pe_image.h"
+#include "flashrt/pe_inspect.h"
+#include "flashrt/pe_mapping.h"
+#include "flashrt/pe_resources.h"
+#include "pe_fixture.h"
+
+using namespace flashrt::pe;
+using namespace pe_test;
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+struct Damage {
+    const char* what;
+    std::function<void(Bytes&, const pe_test::Layout&)> apply;
+    const char* expected;  // part of the error text
+};
+
+uint32_t SizeOfImage(const Bytes& f, const pe_test::Layout& l) { return Get32(f, l.optional + 56); }
+uint32_t DirRva(const Bytes& f, const pe_test::Layout& l, size_t i) { return Get32(f, l.Directory(i)); }
+
+// The first relocation block of the file.
+size_t RelocBlock(const Bytes& f, const pe_test::Layout& l) { return FileOffsetOf(f, DirRva(f, l, 5)); }
+size_t ImportDescriptor(const Bytes& f, const pe_test::Layout& l) { return FileOffsetOf(f, DirRva(f, l, 1)); }
+size_t ExportDirectory(const Bytes& f, const pe_test::Layout& l) { return FileOffsetOf(f, DirRva(f, l, 0)); }
+size_t ResourceRoot(const Bytes& f, const pe_test::Layout& l) { return FileOffsetOf(f, DirRva(f, l, 2)); }
+
+// Follows the first entry of each level down to the first resource data entry.
+size_t FirstResourceData(const Bytes& f, const pe_test::Layout& l)
+{
+    const size_t root = ResourceRoot(f, l);
+    size_t dir = root;
+    for (int level = 0; level < 3; ++level) dir = root + (Get32(f, dir + 16 + 4) & 0x7FFFFFFF);
+    return dir;
+}
+
+const std::vector<Damage>& Damages()
+{
+    static const std::vector<Damage> all = {
+        {"truncated DOS header", [](Bytes& f, auto&) { f.resize(0x20); }, "truncated DOS header"},
+        {"no MZ", [](Bytes& f, auto&) { f[0] = 'X'; }, "missing MZ"},
+        {"e_lfanew past the end", [](Bytes& f, auto&) { Put32(f, 0x3C, uint32_t(f.size() - 4)); }, "NT headers"},
+        {"e_lfanew huge", [](Bytes& f, auto&) { Put32(f, 0x3C, 0xFFFFFFF0); }, "NT headers"},
+        {"no PE signature", [](Bytes& f, auto& l) { f[l.nt + 1] = 'X'; }, "missing PE signature"},
+        {"truncated optional header", [](Bytes& f, auto& l) { f.resize(l.optional + 40); }, "optional header"},
+        {"unknown magic", [](Bytes& f, auto& l) { Put16(f, l.optional, 0x999); }, "unknown optional header magic"},
+        {"optional header too small", [](Bytes& f, auto& l) { Put16(f, l.nt + 20, 64); }, "optional header too small"},
+        {"too many directories", [](Bytes& f, auto& l) { Put32(f, l.Directory(0) - 4, 17); }, "data directories"},
+        {"section table past the end", [](Bytes& f, auto& l) { Put16(f, l.nt + 6, 0xFFFF); }, "section table"},
+        {"SizeOfImage zero", [](Bytes& f, auto& l) { Put32(f, l.optional + 56, 0); }, "SizeOfImage is 0"},
+        {"SizeOfImage huge", [](Bytes& f, auto& l) { Put32(f, l.optional + 56, 0xFFFFF000); }, "too large"},
+        {"SizeOfHeaders past the file",
+         [](Bytes& f, auto& l) { Put32(f, l.optional + 60, uint32_t(f.size() + 0x1000)); }, "SizeOfHeaders"},
+        {"entry point outside", [](Bytes& f, auto& l) { Put32(f, l.optional + 16, SizeOfImage(f, l)); }, "entry point"},
+        {"section raw data past the file",
+         [](Bytes& f, auto& l) { Put32(f, l.Section(0) + 20, uint32_t(f.size() - 4)); }, "raw data of section"},
+        {"section outside the image",
+         [](Bytes& f, auto& l) { Put32(f, l.Section(0) + 12, SizeOfImage(f, l) - 8); }, "lies outside the image"},
+        {"section size wraps",
+         [](Bytes& f, auto& l) { Put32(f, l.Section(0) + 8, 0xFFFFF000); }, "lies outside the image"},
+        {"import directory outside",
+         [](Bytes& f, auto& l) { Put32(f, l.Directory(1), SizeOfImage(f, l) - 4); }, "import directory lies outside"},
+        {"relocation directory outside",
+         [](Bytes& f, auto& l) { Put32(f, l.Directory(5) + 4, 0xFFFFFF00); }, "relocation directory lies outside"},
+        {"relocation block of size 0", [](Bytes& f, auto& l) { Put32(f, RelocBlock(f, l) + 4, 0); }, "has size 0"},
+        {"relocation block of size 4", [](Bytes& f, auto& l) { Put32(f, RelocBlock(f, l) + 4, 4); }, "has size 4"},
+        {"relocation block past its directory",
+         [](Bytes& f, auto& l) { Put32(f, RelocBlock(f, l) + 4, Get32(f, l.Directory(5) + 4) + 8); },
+         "runs past its directory"},
+        {"relocation header cut by the directory size",
+         [](Bytes& f, auto& l) { Put32(f, l.Directory(5) + 4, Get32(f, l.Directory(5) + 4) + 4); },
+         "runs past its directory"},
+        {"unknown relocation type",
+         [](Bytes& f, auto& l) { Put16(f, RelocBlock(f, l) + 8, uint16_t(0x5000 | (Get16(f, RelocBlock(f, l) + 8) & 0xFFF))); },
+         "unsupported relocation type 5"},
+        {"relocation target outside",
+         [](Bytes& f, auto& l) { Put32(f, RelocBlock(f, l), SizeOfImage(f, l)); }, "relocation target"},
+        {"import library name outside",
+         [](Bytes& f, auto& l) { Put32(f, ImportDescriptor(f, l) + 12, SizeOfImage(f, l) + 16); }, "import library name"},
+        {"import address table outside",
+         [](Bytes& f, auto& l) {
+             Put32(f, ImportDescriptor(f, l) + 16, SizeOfImage(f, l) - 2);
+             Put32(f, ImportDescriptor(f, l) + 4, 0);
+         },
+         "import lookup table"},
+        {"import without address table", [](Bytes& f, auto& l) { Put32(f, ImportDescriptor(f, l) + 16, 0); },
+         "has no address table"},
+        {"import name outside",
+         [](Bytes& f, auto& l) {
+             const size_t d = ImportDescriptor(f, l);
+             Put32(f, FileOffsetOf(f, Get32(f, d + 16)), SizeOfImage(f, l) - 1);
+             if (l.is64) Put32(f, FileOffsetOf(f, Get32(f, d + 16)) + 4, 0);
+         },
+         "import name"},
+        {"export name table outside",
+         [](Bytes& f, auto& l) { Put32(f, ExportDirectory(f, l) + 32, SizeOfImage(f, l) - 8); }, "export name table"},
+        {"export name count huge",
+         [](Bytes& f, auto& l) { Put32(f, ExportDirectory(f, l) + 24, 0x40000000); }, "export name table"},
+        {"export ordinal beyond the address table",
+         [](Bytes& f, auto& l) { Put32(f, ExportDirectory(f, l) + 20, 0); }, "beyond the address table"},
+        {"resource entries past the directory",
+         [](Bytes& f, auto& l) { Put16(f, ResourceRoot(f, l) + 14, 0xFFFF); }, "resource directory entries"},
+        {"resource subdirectory outside",
+         [](Bytes& f, auto& l) {
+             // The version resource (type 16) is the last type entry of the root.
+             const size_t root = ResourceRoot(f, l);
+             const size_t last = root + 16 + 8 * (Get16(f, root + 12) + Get16(f, root + 14) - 1);
+             Put32(f, last + 4, 0xFFFFFF00);
+         },
+         "resource directory"},
+        {"resource data outside",
+         [](Bytes& f, auto& l) {
+             // Every data entry is damaged: whichever the version lookup reaches.
+             const size_t root = ResourceRoot(f, l);
+             const size_t first = FirstResourceData(f, l);
+             for (size_t at = first; at + 16 <= root + Get32(f, l.Directory(2) + 4); at += 16)
+                 if (Get32(f, at + 12) == 0 && Get32(f, at + 4) != 0) Put32(f, at, SizeOfImage(f, l) - 2);
+         },
+         "resource data"},
+        {"not a library", [](Bytes& f, auto& l) { Put16(f, l.nt + 22, Get16(f, l.nt + 22) & ~0x2000); }, "not a DLL"},
+        {"machine of the other format",
+         [](Bytes& f, auto& l) { Put16(f, l.nt + 4, l.is64 ? 0x014C : 0x8664); }, "unsupported machine"},
+    };
+    return all;
+}
+
+class Malformed : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(Malformed, EveryDamageIsNamedByTheCheck)
+{
+    const Bytes original = LoadFixture(GetParam());
+    ASSERT_NO_THROW(InspectRuntimeModule(original));
+    for (const Damage& d : Damages()) {
+        Bytes damaged = original;
+        d.apply(damaged, ReadLayout(original));
+        try {
+            InspectRuntimeModule(damaged);
+            ADD_FAILURE() << d.what << ": accepted";
+        } catch (const PeError& e) {
+            EXPECT_NE(std::string(e.what()).find(d.expected), std::string::npos)
+                << d.what << ": got \"" << e.what() << "\"";
+        }
+    }
+}
+
+TEST_P(Malformed, EveryTruncationIsRejectedCleanly)
+{
+    const Bytes original = LoadFixture(GetParam());
+    const auto layout = ReadLayout(original);
+    const size_t headersEnd = layout.sectionTable + 40 * layout.sectionCount;
+    // Past the last byte any section takes from the file, only padding is lost.
+    size_t needed = 0;
+    for (const Section& s : ParseHeaders(original, flashrt::pe::Layout::File).sections)
+        if (s.CopiedSize()) needed = std::max<size_t>(needed, s.pointerToRawData + s.CopiedSize());
+    ASSERT_GT(needed, headersEnd);
+    size_t rejected = 0;
+    for (size_t size = 0; size < needed; size += (size < headersEnd + 64 ? 1 : 13)) {
+        const Bytes cut(original.begin(), original.begin() + size);
+        try {
+            InspectRuntimeModule(cut);
+        } catch (const PeError&) {
+            ++rejected;
+            continue;
+        }
+        ADD_FAILURE() << "a file cut to " << size << " bytes was accepted";
+    }
+    EXPECT_GT(rejected, headersEnd);
+}
+
+TEST_P(Malformed, ResourceLookupOnADamagedMappedImageThrowsInsteadOfReading)
+{
+    Bytes file = LoadFixture(GetParam());
+    const auto l = ReadLayout(file);
+    const PeHeaders h = ParseHeaders(file, flashrt::pe::Layout::File);
+    Bytes image = MapToBuffer(h, file);
+    // A root directory that loops to itself ends after its own entries.
+    const uint32_t root = h.Directory(kResourceDirectory).rva;
+    Put32(image, root + 16 + 4, 0x80000000u);
+    EXPECT_NO_THROW(FindModuleResource(image, 10, 100));
+    // A mapped image shorter than its SizeOfImage is refused.
+    Bytes shorter(image.begin(), image.begin() + image.size() / 2);
+    EXPECT_THROW(FindModuleResource(shorter, 10, 100), PeError);
+    (void)l;
+}
+
+INSTANTIATE_TEST_SUITE_P(Both, Malformed, ::testing::Values("pe32_default", "pe64_default"));
+
+}  // namespace
