@@ -1,0 +1,34 @@
+// What swfpack info shows about a player or a bare movie: the package's
+// blocks, the settings the player would apply, and the movie information as
+// the player control would publish it.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "app/player_package.h"
+#include "app/player_settings.h"
+#include "flashhost/movie_info.h"
+#include "tools/settings_json.h"
+
+struct PackageReport {
+  bool isPlayer = false;                      // a package trailer was found
+  std::vector<PackageBlock> blocks;           // movie first, then walk order
+  PlayerSettings settings{};                  // all zero unless a settings block was applied
+  std::optional<MovieInformation> movieInformation;
+  std::optional<std::string> runtimeWarning;  // single-byte text
+  SwfHeaderInfo movie;
+  std::optional<SwfCensusCounters> census;
+};
+
+// Throws std::runtime_error (EPackageCorrupt, EMovieCorrupt) for a corrupt
+// package or a file that is neither a player nor a SWF movie.
+PackageReport InspectPlayerFile(std::span<const uint8_t> file, bool census);
+
+// The movie fields under the control's published names.
+SettingsJson MovieToJson(const PackageReport& report);
+SettingsJson ReportToJson(const PackageReport& report);
+std::string ReportToText(const PackageReport& report);

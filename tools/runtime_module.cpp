@@ -1,0 +1,20 @@
+#include "tools/runtime_module.h"
+
+#include <zlib.h>
+
+#include <climits>
+#include <stdexcept>
+
+void CheckRuntimeModule(std::span<const uint8_t> module) {
+  if (module.empty()) throw std::runtime_error("runtime module is empty");
+}
+
+std::vector<uint8_t> CompressRuntimeModule(std::span<const uint8_t> module) {
+  if (module.size() > ULONG_MAX / 2) throw std::runtime_error("runtime module is too large");
+  uLongf size = compressBound(static_cast<uLong>(module.size()));
+  std::vector<uint8_t> packed(size);
+  if (compress2(packed.data(), &size, module.data(), static_cast<uLong>(module.size()), Z_BEST_COMPRESSION) != Z_OK)
+    throw std::runtime_error("zlib could not compress the runtime module");
+  packed.resize(size);
+  return packed;
+}
