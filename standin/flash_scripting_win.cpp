@@ -105,7 +105,12 @@ void FlashObject::EnterFrame() {
   int index = playback_.current();
   Log("frame %d", index);
   const Frame frame = movie_->frames[index];  // a copy: an event may load another movie
-  for (const GetUrlAction& action : frame.actions) {
+  for (const FrameAction& action : frame.actions) {
+    if (action.kind != ActionKind::GetUrl) {
+      Log("action %s", action.kind == ActionKind::Stop ? "stop" : "play");
+      if (action.kind == ActionKind::Stop) playback_.stop(); else playback_.play();
+      continue;
+    }
     if (auto command = FsCommandOf(action.url)) {
       FireFsCommand(*command, action.target);
     } else {
@@ -360,7 +365,7 @@ HRESULT STDMETHODCALLTYPE FlashObject::TCallFrame(BSTR target, long frame) {
   Log("call TCallFrame %s %ld", U(target).c_str(), frame);
   if (!IsMainTimeline(target) || !movie_ || frame < 0 || frame >= playback_.totalFrames()) return E_INVALIDARG;
   // Runs that frame's actions without moving the playhead.
-  for (const GetUrlAction& action : Frame(movie_->frames[frame]).actions)
+  for (const FrameAction& action : Frame(movie_->frames[frame]).actions)
     if (auto command = FsCommandOf(action.url)) FireFsCommand(*command, action.target);
   return S_OK;
 }
@@ -369,7 +374,7 @@ HRESULT STDMETHODCALLTYPE FlashObject::TCallLabel(BSTR target, BSTR label) {
   if (!movie_) return E_INVALIDARG;
   int frame = movie_->findLabel(U(label));
   if (frame < 0 || !IsMainTimeline(target)) return E_INVALIDARG;
-  for (const GetUrlAction& action : Frame(movie_->frames[frame]).actions)
+  for (const FrameAction& action : Frame(movie_->frames[frame]).actions)
     if (auto command = FsCommandOf(action.url)) FireFsCommand(*command, action.target);
   return S_OK;
 }

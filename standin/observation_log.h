@@ -25,6 +25,7 @@
 //   movie failed <reason>            no data, or data that is not a movie
 //   frame <n>                        the frame shown changed to n (counted from 0)
 //   geturl <url> <target>            a getURL action that is not an FSCommand
+//   action <stop|play>               a frame's stop() or play() action
 //   command <id> <name>              WM_COMMAND 20054 print / 20034 showall / context menu items
 //   audio buffer zeroed=<0|1>        after each waveOutWrite: whether the buffer came back all zeros
 #pragma once

@@ -110,12 +110,16 @@ void readActions(Reader& r, Frame& frame) {
   while (r.remaining() > 0) {
     uint8_t code = r.u8();
     if (code == 0) return;
+    if (code == 0x06 || code == 0x07) {  // ActionPlay, ActionStop
+      frame.actions.push_back({code == 0x06 ? ActionKind::Play : ActionKind::Stop, {}, {}});
+      continue;
+    }
     if (code < 0x80) continue;
     uint16_t length = r.u16();
     if (length > r.remaining()) return;
     size_t end = r.pos() + length;
     if (code == 0x83) {  // ActionGetURL: url, target
-      GetUrlAction a;
+      FrameAction a;
       a.url = r.cstring();
       a.target = r.cstring();
       if (!r.ok() || r.pos() > end) return;

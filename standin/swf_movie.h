@@ -31,14 +31,18 @@ struct Placement {
   bool operator==(const Placement&) const = default;
 };
 
-struct GetUrlAction {
-  std::string url;
-  std::string target;
+// The actions of a frame that the stand-in carries out, in order.
+enum class ActionKind { GetUrl, Stop, Play };
+
+struct FrameAction {
+  ActionKind kind = ActionKind::GetUrl;
+  std::string url;     // GetUrl only
+  std::string target;  // GetUrl only
 };
 
 struct Frame {
   std::string label;                   // empty when the frame has no FrameLabel
-  std::vector<GetUrlAction> actions;   // getURL actions run when the frame is shown
+  std::vector<FrameAction> actions;    // run when the frame is shown
   std::vector<Placement> displayList;  // sorted by depth
 };
 

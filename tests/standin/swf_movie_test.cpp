@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/standin/swf_bytes.h"
+#include "tests/support/swf_writer.h"
 
 using namespace standin;
 using namespace standin_test;
@@ -121,4 +122,51 @@ TEST(SwfMovie, FsCommandPrefixIsCaseInsensitive) {
   EXPECT_EQ(FsCommandOf("FSCOMMAND:"), "");
   EXPECT_FALSE(FsCommandOf("http://x/"));
   EXPECT_FALSE(FsCommandOf("FSCommand"));
+}
+
+TEST(SwfMovie, ReadsMoviesOfTheSharedTestWriterIncludingStopAndPlayActions) {
+  std::vector<uint8_t> swf = SwfWriter()
+                                 .Version(9)
+                                 .FrameSize(320, 240)
+                                 .FrameRate(24)
+                                 .Compressed(true)
+                                 .SetBackgroundColor({0, 0, 64})
+                                 .DefineRectangle(7, 100, 50, {255, 0, 0})
+                                 .PlaceObject(1, 7, 10, 20)
+                                 .FrameLabel("start")
+                                 .FSCommand("quit", "x")
+                                 .Stop()
+                                 .ShowFrame()
+                                 .Play()
+                                 .ShowFrame()
+                                 .Build();
+  auto r = ParseSwf(swf.data(), swf.size());
+  ASSERT_TRUE(r.movie) << r.error;
+  const SwfMovie& m = *r.movie;
+  EXPECT_TRUE(m.compressed);
+  EXPECT_EQ(m.stage, (TwipsRect{0, 0, 6400, 4800}));
+  EXPECT_DOUBLE_EQ(m.frameRate, 24.0);
+  EXPECT_EQ(m.backgroundRgb, 0x000040u);
+  ASSERT_EQ(m.frames.size(), 2u);
+  ASSERT_EQ(m.frames[0].actions.size(), 2u);
+  EXPECT_EQ(m.frames[0].actions[0].kind, ActionKind::GetUrl);
+  EXPECT_EQ(FsCommandOf(m.frames[0].actions[0].url), "quit");
+  EXPECT_EQ(m.frames[0].actions[1].kind, ActionKind::Stop);
+  ASSERT_EQ(m.frames[1].actions.size(), 1u);
+  EXPECT_EQ(m.frames[1].actions[0].kind, ActionKind::Play);
+  ASSERT_EQ(m.frames[0].displayList.size(), 1u);
+  EXPECT_EQ(m.frames[0].displayList[0], (Placement{1, 7, 200, 400}));
+  ASSERT_EQ(m.shapes.count(7), 1u);
+  EXPECT_EQ(m.shapes.at(7).rgb, 0xFF0000u);
+  EXPECT_EQ(m.shapes.at(7).bounds.right - m.shapes.at(7).bounds.left, 2000);
+}
+
+TEST(SwfMovie, SoundTagsOfTheSharedTestWriterMarkTheMovieAsHavingSound) {
+  std::vector<int16_t> samples(64, 1000);
+  std::vector<uint8_t> swf = SwfWriter().DefineSound(1, SwfSoundRate::k22050, false, samples).StartSound(1).ShowFrame().Build();
+  auto r = ParseSwf(swf.data(), swf.size());
+  ASSERT_TRUE(r.movie);
+  EXPECT_TRUE(r.movie->hasSound);
+  std::vector<uint8_t> silent = SwfWriter().ShowFrame().Build();
+  EXPECT_FALSE(ParseSwf(silent.data(), silent.size()).movie->hasSound);
 }
