@@ -94,6 +94,30 @@ void Bitmap32::SetAlphaRect(IntRect r, std::uint8_t alpha) {
     for (int x = r.left; x < r.right; ++x) Row(y)[x] = (Row(y)[x] & 0x00FFFFFFu) | (Color32(alpha) << 24);
 }
 
+namespace {
+
+template <class Op>
+void ScaleInto(Bitmap32& dst, const Bitmap32& src, IntRect to, Op op) {
+  if (src.Empty() || to.width() <= 0 || to.height() <= 0) return;
+  const int x0 = std::max(to.left, 0), x1 = std::min(to.right, dst.Width());
+  const int y0 = std::max(to.top, 0), y1 = std::min(to.bottom, dst.Height());
+  for (int y = y0; y < y1; ++y) {
+    const int sy = static_cast<int>(static_cast<long long>(y - to.top) * src.Height() / to.height());
+    const Color32* srow = src.Row(sy);
+    Color32* drow = dst.Row(y);
+    for (int x = x0; x < x1; ++x) {
+      const int sx = static_cast<int>(static_cast<long long>(x - to.left) * src.Width() / to.width());
+      drow[x] = op(drow[x], srow[sx]);
+    }
+  }
+}
+
+}  // namespace
+
+void DrawBitmapOpaque(Bitmap32& dst, const Bitmap32& src, IntRect to) {
+  ScaleInto(dst, src, to, [](Color32, Color32 s) { return s | 0xFF000000u; });
+}
+
 void DrawBitmap(Bitmap32& dst, const Bitmap32& src, IntRect to) {
   if (src.Empty() || to.width() <= 0 || to.height() <= 0) return;
   const int x0 = std::max(to.left, 0), x1 = std::min(to.right, dst.Width());
@@ -117,6 +141,25 @@ void DrawBitmap(Bitmap32& dst, const Bitmap32& src, IntRect to) {
 
 void DrawBitmapAt(Bitmap32& dst, const Bitmap32& src, int x, int y) {
   DrawBitmap(dst, src, {x, y, x + src.Width(), y + src.Height()});
+}
+
+}  // namespace swfp::tk
+
+namespace swfp::tk {
+
+void ComposeImage(Bitmap32& out, Color32 background, const Bitmap32* picture, IntRect pictureRect,
+                  const std::vector<LayerView>& layers) {
+  out.Clear(background | 0xFF000000u);
+  if (picture && !picture->Empty()) {
+    // The picture itself is always drawn opaque; only layers blend.
+    DrawBitmapOpaque(out, *picture, pictureRect);
+  }
+  for (const LayerView& l : layers) {
+    if (!l.visible || !l.bitmap || l.bitmap->Empty()) continue;
+    IntRect r{static_cast<int>(std::lround(l.location.left)), static_cast<int>(std::lround(l.location.top)),
+              static_cast<int>(std::lround(l.location.right)), static_cast<int>(std::lround(l.location.bottom))};
+    DrawBitmap(out, *l.bitmap, r);
+  }
 }
 
 }  // namespace swfp::tk

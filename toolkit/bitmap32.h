@@ -94,7 +94,26 @@ class Bitmap32 {
 // Draws `src` scaled (nearest pixel) into `dst` at `to`, clipped to `dst`,
 // by the source's draw mode and master alpha.
 void DrawBitmap(Bitmap32& dst, const Bitmap32& src, IntRect to);
-// Same, without scaling, at (x, y).
+// Scaled copy that ignores alpha and draw mode (a picture, not a layer).
+void DrawBitmapOpaque(Bitmap32& dst, const Bitmap32& src, IntRect to);
+// Same as DrawBitmap, without scaling, at (x, y).
 void DrawBitmapAt(Bitmap32& dst, const Bitmap32& src, int x, int y);
+
+}  // namespace swfp::tk
+
+namespace swfp::tk {
+
+// One bitmap layer as the composition sees it.
+struct LayerView {
+  const Bitmap32* bitmap = nullptr;
+  FloatRect location;
+  bool visible = true;
+};
+
+// Composes a layered picture of out's size: background colour, the picture
+// scaled into `pictureRect`, then each visible layer scaled into its
+// location (rounded to whole pixels), each by its bitmap's draw mode and master alpha.
+void ComposeImage(Bitmap32& out, Color32 background, const Bitmap32* picture, IntRect pictureRect,
+                  const std::vector<LayerView>& layers);
 
 }  // namespace swfp::tk

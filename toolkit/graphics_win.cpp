@@ -55,3 +55,66 @@ std::string Narrow(const std::wstring& wide) {
 }
 
 }  // namespace swfp::tk
+
+namespace swfp::tk {
+
+namespace {
+
+BITMAPINFO TopDownInfo(int w, int h) {
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = -h;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  bi.bmiHeader.biCompression = BI_RGB;
+  return bi;
+}
+
+}  // namespace
+
+void DrawBitmap32(HDC dc, const Bitmap32& bmp, int x, int y, int w, int h, bool useAlpha, std::uint8_t opacity) {
+  if (bmp.Empty() || w <= 0 || h <= 0) return;
+  BITMAPINFO bi = TopDownInfo(bmp.Width(), bmp.Height());
+  if (!useAlpha && opacity == 255) {
+    StretchDIBits(dc, x, y, w, h, 0, 0, bmp.Width(), bmp.Height(), bmp.Pixels().data(), &bi, DIB_RGB_COLORS, SRCCOPY);
+    return;
+  }
+  void* bits = nullptr;
+  GdiObject<HBITMAP> dib(CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!dib || !bits) return;
+  auto* out = static_cast<Color32*>(bits);
+  const auto& in = bmp.Pixels();
+  for (size_t i = 0; i < in.size(); ++i) {
+    const Color32 c = in[i];
+    const std::uint32_t a = useAlpha ? AlphaOf(c) : 255;
+    // AlphaBlend wants premultiplied colours.
+    out[i] = (a << 24) | ((RedOf(c) * a / 255) << 16) | ((GreenOf(c) * a / 255) << 8) | (BlueOf(c) * a / 255);
+  }
+  HDC mem = CreateCompatibleDC(dc);
+  HGDIOBJ old = SelectObject(mem, dib.get());
+  BLENDFUNCTION bf{AC_SRC_OVER, 0, opacity, AC_SRC_ALPHA};
+  AlphaBlend(dc, x, y, w, h, mem, 0, 0, bmp.Width(), bmp.Height(), bf);
+  SelectObject(mem, old);
+  DeleteDC(mem);
+}
+
+Bitmap32 CaptureBitmap32(HDC dc, int x, int y, int w, int h) {
+  Bitmap32 out(w, h);
+  if (w <= 0 || h <= 0) return out;
+  BITMAPINFO bi = TopDownInfo(w, h);
+  void* bits = nullptr;
+  GdiObject<HBITMAP> dib(CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!dib || !bits) return out;
+  HDC mem = CreateCompatibleDC(dc);
+  HGDIOBJ old = SelectObject(mem, dib.get());
+  BitBlt(mem, 0, 0, w, h, dc, x, y, SRCCOPY);
+  GdiFlush();
+  const auto* px = static_cast<const Color32*>(bits);
+  for (size_t i = 0; i < out.Pixels().size(); ++i) out.Pixels()[i] = px[i] | 0xFF000000u;
+  SelectObject(mem, old);
+  DeleteDC(mem);
+  return out;
+}
+
+}  // namespace swfp::tk

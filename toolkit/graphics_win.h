@@ -95,3 +95,15 @@ std::wstring Widen(const std::string& utf8);
 std::string Narrow(const std::wstring& wide);
 
 }  // namespace swfp::tk
+
+#include "toolkit/bitmap32.h"
+
+namespace swfp::tk {
+
+// Draws a 32-bit picture into a device context at (x, y), scaled to w x h.
+// With `useAlpha` its per-pixel alpha (times `opacity`) lets the background show.
+void DrawBitmap32(HDC dc, const Bitmap32& bmp, int x, int y, int w, int h, bool useAlpha, std::uint8_t opacity = 255);
+// Reads what a device context shows in a rectangle (for snapshots and tests).
+Bitmap32 CaptureBitmap32(HDC dc, int x, int y, int w, int h);
+
+}  // namespace swfp::tk

@@ -71,3 +71,31 @@ TEST(DrawBitmap, ScalesClipsAndBlendsWithMasterAlpha) {
   DrawBitmapAt(out2, opaque, 0, 0);
   EXPECT_EQ(out2.Pixel(0, 0), MakeColor32(9, 9, 9));
 }
+
+// The navigator: a picture, a selection layer with a white frame, and a shade
+// layer at master alpha 192 with a transparent hole over the selection.
+TEST(ComposeImage, PictureWithShadeAndSelectionLayers) {
+  Bitmap32 picture(10, 10, MakeColor32(0, 0, 0));
+  Bitmap32 selection(4, 4);
+  selection.Mode = DrawMode::Blend;
+  selection.Canvas.BrushColor = 0xFFFFFF;
+  selection.CanvasFrameRect({0, 0, 4, 4});
+  Bitmap32 shade(10, 10);
+  shade.Mode = DrawMode::Blend;
+  shade.Canvas.BrushColor = 7308177;
+  shade.CanvasFillRect({0, 0, 10, 10});
+  shade.ResetAlpha(255);
+  shade.MasterAlpha = 192;
+  shade.SetAlphaRect({2, 2, 6, 6}, 0);
+
+  Bitmap32 out(20, 10);
+  ComposeImage(out, FromBgr(7308177), &picture, FitAndCentre(10, 10, 20, 10),
+               {{&selection, {7, 2, 11, 6}, true}, {&shade, {5, 0, 15, 10}, true}, {&shade, {0, 0, 1, 1}, false}});
+  EXPECT_EQ(out.Pixel(0, 0), FromBgr(7308177) | 0xFF000000u);  // margin: background, hidden layer not drawn
+  const Color32 dimmedBlack = BlendPixel(MakeColor32(0, 0, 0), FromBgr(7308177), 192);
+  EXPECT_EQ(out.Pixel(5, 0), dimmedBlack);
+  EXPECT_EQ(out.Pixel(7, 2), 0xFFFFFFFFu);                 // selection frame, undimmed
+  EXPECT_EQ(out.Pixel(8, 3), MakeColor32(0, 0, 0));        // inside the selection: the picture
+  EXPECT_EQ(out.Pixel(11, 3), dimmedBlack);                // beside it: dimmed
+  EXPECT_EQ(AlphaOf(out.Pixel(14, 9)), 255);
+}
