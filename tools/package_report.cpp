@@ -82,7 +82,8 @@ std::string ReportToText(const PackageReport& r) {
       out << "  " << PackageBlockKindName(b.kind) << " (kind " << b.kind << "): offset " << b.payloadOffset
           << ", length " << b.length << "\n";
     out << "Settings:\n";
-    for (const auto& [key, value] : SettingsToJson(r.settings).items()) out << "  " << key << " = " << value.dump() << "\n";
+    const SettingsJson settings = SettingsToJson(r.settings);  // items() does not keep a temporary alive
+    for (const auto& [key, value] : settings.items()) out << "  " << key << " = " << value.dump() << "\n";
     if (r.movieInformation) {
       const MovieInformation& m = *r.movieInformation;
       out << "Movie information record: Xmin " << m.Xmin << ", Xmax " << m.Xmax << ", Ymin " << m.Ymin << ", Ymax "
@@ -93,6 +94,7 @@ std::string ReportToText(const PackageReport& r) {
     out << "Bare movie (no player package)\n";
   }
   out << "Movie:\n";
-  for (const auto& [key, value] : MovieToJson(r).items()) out << "  " << key << " = " << value.dump() << "\n";
+  const SettingsJson movie = MovieToJson(r);
+  for (const auto& [key, value] : movie.items()) out << "  " << key << " = " << value.dump() << "\n";
   return out.str();
 }

@@ -1,0 +1,262 @@
+#include "tools/swfpack.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/player_package.h"
+#include "flashhost/movie_info.h"
+#include "tests/support/swf_writer.h"
+#include "tools/settings_json.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class SwfpackTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("swfpack-" + std::to_string(getpid()) + "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    std::vector<uint8_t> base(512, 0);
+    base[0] = 'M';
+    base[1] = 'Z';
+    Write("player.exe", base);
+    movie_ = SwfWriter().Version(9).FrameSize(550, 400).FrameRate(24).Compressed(true)
+                 .DefineRectangle(1, 10, 10, {1, 2, 3}).ShowFrame().ShowFrame().Build();
+    Write("movie.swf", movie_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+  void Write(const std::string& name, std::span<const uint8_t> bytes) const {
+    std::ofstream(dir_ / name, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                       static_cast<std::streamsize>(bytes.size()));
+  }
+  void WriteText(const std::string& name, const std::string& text) const { std::ofstream(dir_ / name) << text; }
+  std::vector<uint8_t> Read(const std::string& name) const {
+    std::ifstream in(dir_ / name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+  }
+
+  struct Result {
+    int status;
+    std::string out, err;
+  };
+  Result Run(std::vector<std::string> args) const {
+    std::ostringstream out, err;
+    const int status = RunSwfpack(args, out, err);
+    return {status, out.str(), err.str()};
+  }
+  // A failure: status 1 and exactly one line on stderr that contains `needle`.
+  void ExpectError(const std::vector<std::string>& args, const std::string& needle) const {
+    const Result r = Run(args);
+    EXPECT_EQ(r.status, 1) << args[0];
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_NE(r.err.find(needle), std::string::npos) << r.err;
+  }
+  SettingsJson InfoJson(const std::string& file, bool census = false) const {
+    std::vector<std::string> args{"info", "--json", Path(file)};
+    if (census) args.push_back("--census");
+    const Result r = Run(args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    return SettingsJson::parse(r.out);
+  }
+
+  fs::path dir_;
+  std::vector<uint8_t> movie_;
+};
+
+std::vector<uint8_t> IconFile(uint8_t type) {
+  std::vector<uint8_t> f{0, 0, type, 0, 1, 0};
+  f.resize(6 + 16 + 40, 0x11);
+  return f;
+}
+
+std::vector<uint8_t> Inflate(std::span<const uint8_t> packed, size_t size) {
+  std::vector<uint8_t> out(size);
+  uLongf n = static_cast<uLongf>(size);
+  EXPECT_EQ(uncompress(out.data(), &n, packed.data(), static_cast<uLong>(packed.size())), Z_OK);
+  out.resize(n);
+  return out;
+}
+
+TEST_F(SwfpackTest, BuildInfoAndSettingsRoundTrip) {
+  WriteText("settings.json", R"({"Title": "Caf\u00e9 demo", "FileVersion": [3, 1, 4, 1],
+                                  "WindowPosition": 9, "WindowLeft": -20, "ShowTrayIcon": true, "Loop": false})");
+  Write("app.ico", IconFile(1));
+  Write("hand.cur", IconFile(2));
+  Write("splash.jpg", std::vector<uint8_t>{0xFF, 0xD8, 0xFF, 0xE0, 1, 2, 3});
+  std::vector<uint8_t> module(5000);
+  for (size_t i = 0; i < module.size(); ++i) module[i] = static_cast<uint8_t>(i * 7);
+  Write("flash.ocx", module);
+
+  const Result built = Run({"build", "--base", Path("player.exe"), "--movie", Path("movie.swf"), "--settings",
+                            Path("settings.json"), "--icon", Path("app.ico"), "--cursor", Path("hand.cur"), "--splash",
+                            Path("splash.jpg"), "--runtime", Path("flash.ocx"), "--runtime-warning",
+                            "Flash is needed", "-o", Path("out.exe")});
+  ASSERT_EQ(built.status, 0) << built.err;
+  const std::vector<uint8_t> player = Read("out.exe");
+  EXPECT_TRUE(std::equal(player.begin(), player.begin() + 512, Read("player.exe").begin())) << "image unchanged";
+
+  const SettingsJson info = InfoJson("out.exe", true);
+  EXPECT_TRUE(info["player"].get<bool>());
+  std::vector<uint32_t> kinds;
+  for (const auto& b : info["blocks"]) kinds.push_back(b["kind"].get<uint32_t>());
+  EXPECT_EQ(kinds, (std::vector<uint32_t>{kPackageMovieKind, 7, 4, 3, 2, 1, 5, 0})) << "layout order, read backwards";
+  EXPECT_EQ(info["blocks"][0]["length"], movie_.size());
+  EXPECT_EQ(info["blocks"].back()["offset"], 512);
+
+  const SettingsJson& settings = info["settings"];
+  EXPECT_EQ(settings["Title"], "Caf\u00e9 demo");
+  EXPECT_EQ(settings["FileVersion"], SettingsJson({3, 1, 4, 1}));
+  EXPECT_EQ(settings["WindowLeft"], -20);
+  EXPECT_EQ(settings["Loop"], false);
+  EXPECT_EQ(settings["AutoPlay"], true) << "keys the file leaves out take the defaults";
+  EXPECT_EQ(info["runtimeWarning"], "Flash is needed");
+
+  const SettingsJson& movie = info["movie"];
+  EXPECT_EQ(movie["MovieWidth"], 550);
+  EXPECT_EQ(movie["MovieHeight"], 400);
+  EXPECT_EQ(movie["MovieFPS"], 24.0);
+  EXPECT_EQ(movie["MovieFlashVersion"], 9);
+  EXPECT_EQ(movie["Compressed"], true);
+  EXPECT_EQ(movie["MovieSize"], movie_.size());
+  EXPECT_EQ(movie["Census"]["Shapes"], 1);
+  EXPECT_EQ(info["movieInformation"]["Xmax"], 550);
+  EXPECT_EQ(info["movieInformation"]["Reserved16"], 2);
+
+  // The runtime block is the module as one zlib stream.
+  const auto& runtimeBlock = info["blocks"][3];
+  const auto packed = std::span(player).subspan(runtimeBlock["offset"].get<size_t>(), runtimeBlock["length"].get<size_t>());
+  EXPECT_EQ(Inflate(packed, module.size() + 10), module);
+
+  // The settings object fed back to build gives the same settings block.
+  WriteText("again.json", settings.dump());
+  ASSERT_EQ(Run({"build", "--base", Path("player.exe"), "--movie", Path("movie.swf"), "--settings", Path("again.json"),
+                 "-o", Path("again.exe")}).status, 0);
+  const SettingsJson again = InfoJson("again.exe");
+  EXPECT_EQ(again["settings"], settings);
+
+  ASSERT_EQ(Run({"extract", Path("out.exe"), "-o", Path("back.swf")}).status, 0);
+  EXPECT_EQ(Read("back.swf"), movie_);
+}
+
+TEST_F(SwfpackTest, DefaultSettingsFileIsCompleteAndAccepted) {
+  const Result r = Run({"settings", "--defaults"});
+  ASSERT_EQ(r.status, 0);
+  const SettingsJson defaults = SettingsJson::parse(r.out);
+  EXPECT_EQ(defaults.size(), PlayerSettingsFields().size());
+  WriteText("defaults.json", r.out);
+  ASSERT_EQ(Run({"build", "--base", Path("player.exe"), "--movie", Path("movie.swf"), "--settings",
+                 Path("defaults.json"), "-o", Path("p.exe")}).status, 0);
+  EXPECT_EQ(InfoJson("p.exe")["settings"], defaults);
+  EXPECT_EQ(defaults["VisibleCommands"], kVisibleAllCommands);
+}
+
+TEST_F(SwfpackTest, InfoOnBareMoviesWithAndWithoutTrailer) {
+  const SettingsJson bare = InfoJson("movie.swf");
+  EXPECT_FALSE(bare["player"].get<bool>());
+  EXPECT_TRUE(bare["blocks"].empty());
+  EXPECT_EQ(bare["movie"]["MovieSize"], movie_.size());
+
+  std::vector<uint8_t> wrapped(300, 0x90);
+  const auto trailer = WithMovieTrailer(movie_);
+  wrapped.insert(wrapped.end(), trailer.begin(), trailer.end());
+  Write("selfrun.exe", wrapped);
+  const SettingsJson info = InfoJson("selfrun.exe");
+  EXPECT_EQ(info["movie"]["MovieSize"], movie_.size()) << "the embedded block, not the whole file";
+  EXPECT_EQ(info["movie"]["MovieWidth"], 550);
+
+  // A movie taken from such a file is packed without its trailer.
+  ASSERT_EQ(Run({"build", "--base", Path("player.exe"), "--movie", Path("selfrun.exe"), "-o", Path("p.exe")}).status, 0);
+  ASSERT_EQ(Run({"extract", Path("p.exe"), "-o", Path("m.swf")}).status, 0);
+  EXPECT_EQ(Read("m.swf"), movie_);
+}
+
+TEST_F(SwfpackTest, BadInputsFailWithOneLine) {
+  const std::string base = Path("player.exe"), movie = Path("movie.swf");
+  ExpectError({"info", Path("missing.exe")}, "cannot open");
+  ExpectError({"info", dir_.string()}, "folder");
+  ExpectError({"info", base}, "neither a player package nor a SWF movie");
+  ExpectError({"extract", base, "-o", Path("x.swf")}, "not a player package");
+  ExpectError({"frobnicate"}, "unknown command");
+  ExpectError({"build", "--base", base, "--movie", movie}, "missing -o");
+  ExpectError({"build", "--base", base, "--movie", movie, "--colour", "red", "-o", Path("x")}, "unknown option");
+  ExpectError({"build", "--base", movie, "--movie", movie, "-o", Path("x.exe")}, "not a Windows executable");
+  ExpectError({"build", "--base", base, "--movie", base, "-o", Path("x.exe")}, "not a SWF");
+
+  Write("empty.dll", std::vector<uint8_t>{});
+  ExpectError({"build", "--base", base, "--movie", movie, "--runtime", Path("empty.dll"), "-o", Path("x.exe")},
+              "runtime module is empty");
+  ExpectError({"build", "--base", base, "--movie", movie, "--icon", Path("movie.swf"), "-o", Path("x.exe")},
+              "icon");
+  ExpectError({"build", "--base", base, "--movie", movie, "--cursor", Path("empty.dll"), "-o", Path("x.exe")},
+              "cursor");
+  ExpectError({"build", "--base", base, "--movie", movie, "--splash", base, "-o", Path("x.exe")}, "JPEG");
+
+  WriteText("bad.json", "{\"Title\": ");
+  ExpectError({"build", "--base", base, "--movie", movie, "--settings", Path("bad.json"), "-o", Path("x.exe")},
+              "not valid JSON");
+  WriteText("long.json", "{\"Title\": \"" + std::string(51, 'x') + "\"}");
+  ExpectError({"build", "--base", base, "--movie", movie, "--settings", Path("long.json"), "-o", Path("x.exe")},
+              "Title");
+  ExpectError({"build", "--base", base, "--movie", movie, "--runtime-warning", "\xE2\x82\xAC", "-o", Path("x.exe")},
+              "--runtime-warning");
+  EXPECT_FALSE(fs::exists(dir_ / "x.exe")) << "nothing is written when the input is refused";
+
+  // A player whose package is already there cannot be packed again.
+  ASSERT_EQ(Run({"build", "--base", base, "--movie", movie, "-o", Path("p.exe")}).status, 0);
+  ExpectError({"build", "--base", Path("p.exe"), "--movie", movie, "-o", Path("x.exe")}, "already carries");
+}
+
+TEST_F(SwfpackTest, DamagedPlayersAreReportedNotTrusted) {
+  ASSERT_EQ(Run({"build", "--base", Path("player.exe"), "--movie", Path("movie.swf"), "-o", Path("p.exe")}).status, 0);
+  std::vector<uint8_t> player = Read("p.exe");
+
+  auto huge = player;
+  huge[huge.size() - 1] = 0x7F;  // movie length near 2 GiB
+  Write("huge.exe", huge);
+  ExpectError({"info", Path("huge.exe")}, "movie");
+  ExpectError({"extract", Path("huge.exe"), "-o", Path("m.swf")}, "corrupt");
+
+  auto truncated = player;
+  truncated.resize(player.size() - 3);  // package trailer cut
+  Write("cut.exe", truncated);
+  ExpectError({"extract", Path("cut.exe"), "-o", Path("m.swf")}, "not a player package");
+  ExpectError({"info", Path("cut.exe")}, "neither");
+
+  // A settings trailer whose length cannot fit: named with its offset.
+  const PlayerPackageLayout layout = WalkPlayerPackage(MemoryPackageSource(player));
+  const PackageBlock& settings = layout.blocks.back();
+  ASSERT_EQ(settings.kind, 0u);
+  auto badSettings = player;
+  const size_t trailer = settings.payloadOffset + settings.length;
+  badSettings[trailer + 7] = 0x40;
+  Write("bad-settings.exe", badSettings);
+  ExpectError({"info", Path("bad-settings.exe")}, "settings block trailer at offset " + std::to_string(trailer));
+}
+
+TEST_F(SwfpackTest, ProgramExitsWithStatusOne) {
+  const char* bin = std::getenv("SWFP_BIN_DIR");
+  const fs::path tool = bin ? fs::path(bin) / "swfpack" : fs::path();
+  if (!bin || !fs::exists(tool)) GTEST_SKIP() << "swfpack program not built next to the tests";
+  const std::string command = tool.string() + " info " + Path("player.exe") + " 2>" + Path("err.txt");
+  const int status = std::system(command.c_str());
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  const auto err = Read("err.txt");
+  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1);
+  EXPECT_EQ(std::system((tool.string() + " settings --defaults >" + Path("d.json")).c_str()), 0);
+  EXPECT_NO_THROW(SettingsJson::parse(Read("d.json")));
+}
+
+}  // namespace
