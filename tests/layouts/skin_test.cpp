@@ -1,0 +1,83 @@
+#include "layouts/skin.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+using namespace swfp::layouts;
+
+namespace {
+
+std::uint8_t Alpha(const SkinImage& s, int x, int y) { return s.pixels[y * s.width + x] >> 24; }
+
+// Mean absolute difference of two same-sized images, per channel.
+double Difference(const SkinImage& a, const SkinImage& b) {
+  double sum = 0;
+  const int n = a.width * a.height;
+  for (int i = 0; i < n; ++i)
+    for (int shift = 0; shift < 32; shift += 8)
+      sum += std::abs(int((a.pixels[i] >> shift) & 0xFF) - int((b.pixels[i] >> shift) & 0xFF));
+  return sum / (n * 4.0);
+}
+
+}  // namespace
+
+TEST(Skin, ImageSizesAreThoseOfTheLayout) {
+  auto ani = AniImages();
+  ASSERT_EQ(ani.size(), 52u);
+  auto size = [&](int i) { return std::pair{ani[i].width, ani[i].height}; };
+  EXPECT_EQ(size(0), (std::pair{13, 133}));
+  EXPECT_EQ(size(1), (std::pair{13, 133}));
+  EXPECT_EQ(size(2), (std::pair{156, 133}));
+  EXPECT_EQ(size(3), (std::pair{13, 133}));
+  for (int i = 4; i <= 33; ++i) EXPECT_EQ(size(i), (std::pair{32, 32})) << i;
+  for (int i : {34, 35, 38, 39, 40, 41}) EXPECT_EQ(size(i), (std::pair{24, 20})) << i;
+  for (int i : {36, 37, 42, 43, 44, 45, 46, 49, 50, 51}) EXPECT_EQ(size(i), (std::pair{32, 32})) << i;
+  EXPECT_EQ(size(47), (std::pair{33, 33}));
+  EXPECT_EQ(size(48), (std::pair{32, 33}));
+
+  auto slider = SliderImages();
+  ASSERT_EQ(slider.size(), 4u);
+  EXPECT_EQ(slider[0].width, 7);
+  EXPECT_EQ(slider[1].width, 3);
+  EXPECT_EQ(slider[2].width, 3);
+  EXPECT_EQ(slider[3].width, 10);
+  for (const auto& s : slider) EXPECT_EQ(s.height, 15);
+  EXPECT_EQ(SkinImages("ani_images").size(), 52u);
+  EXPECT_TRUE(SkinImages("other").empty());
+}
+
+TEST(Skin, PanelImagesAreOpaqueAndButtonsAreRoundOnTransparency) {
+  auto ani = AniImages();
+  for (int i = 0; i <= 3; ++i)
+    for (int y = 0; y < ani[i].height; ++y)
+      for (int x = 0; x < ani[i].width; ++x) ASSERT_EQ(Alpha(ani[i], x, y), 255) << i;
+  for (int i = 4; i <= 33; ++i) {
+    EXPECT_EQ(Alpha(ani[i], 0, 0), 0) << i;  // corner outside the round button
+    EXPECT_EQ(Alpha(ani[i], 16, 16), 255) << i;
+  }
+}
+
+TEST(Skin, FadesStepFromHoverToRestAndPressedLooksDiffer) {
+  auto ani = AniImages();
+  for (int first : {4, 9, 14, 19, 24, 29, 42}) {
+    SCOPED_TRACE(first);
+    // Each step of the fade moves away from the hover look, by similar amounts.
+    double previous = 0;
+    for (int k = 1; k < 5; ++k) {
+      const double d = Difference(ani[first], ani[first + k]);
+      EXPECT_GT(d, previous);
+      previous = d;
+    }
+    EXPECT_GT(previous, 8.0);  // hover and rest are clearly different
+  }
+  // Pressed looks differ from the hover looks they follow.
+  EXPECT_GT(Difference(ani[14], ani[36]), 8.0);
+  EXPECT_GT(Difference(ani[19], ani[37]), 8.0);
+  EXPECT_GT(Difference(ani[9], ani[49]), 8.0);
+  EXPECT_GT(Difference(ani[35], ani[38]), 4.0);
+  EXPECT_GT(Difference(ani[34], ani[39]), 4.0);  // sound on and off look different
+  // Different glyphs on the same button look.
+  EXPECT_GT(Difference(ani[8], ani[13]), 2.0);
+  EXPECT_GT(Difference(ani[18], ani[23]), 2.0);
+}
