@@ -6,9 +6,13 @@ export WINEPREFIX=${SWFP_WINEPREFIX:-$root/build/wineprefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko: their install prompts would hang an unattended run.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
-if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
+if [[ ! -f "$WINEPREFIX/.swfp-ready" ]]; then
   mkdir -p "$WINEPREFIX"
-  /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
+  [[ -f "$WINEPREFIX/system.reg" ]] || /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
+  # Without a window manager (Xvfb) nobody would draw captions and frames; let
+  # Wine draw them, so screenshots and tests see windows as a user would.
+  /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
   /usr/lib/wine/wineserver64 -w
+  touch "$WINEPREFIX/.swfp-ready"
 fi
 exec /usr/lib/wine/wine64 "$@"

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -34,10 +35,23 @@ std::vector<uint8_t> ReadAll(const fs::path& file)
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
+fs::path TempRoot() { return fs::temp_directory_path() / ("swfp-startup-" + std::to_string(GetCurrentProcessId())); }
+
+// Removes the players the tests made, once every test has run.
+class TempCleanup : public ::testing::Environment {
+public:
+    void TearDown() override
+    {
+        std::error_code ignored;
+        fs::remove_all(TempRoot(), ignored);
+    }
+};
+const auto* const g_cleanup = ::testing::AddGlobalTestEnvironment(new TempCleanup);
+
 // A fresh folder per test, so copies with the same file name can live side by side.
 fs::path NewFolder(const std::string& name)
 {
-    const fs::path folder = fs::temp_directory_path() / ("swfp-startup-" + std::to_string(GetCurrentProcessId())) / name;
+    const fs::path folder = TempRoot() / name;
     fs::remove_all(folder);
     fs::create_directories(folder);
     return folder;
@@ -46,9 +60,9 @@ fs::path NewFolder(const std::string& name)
 // A tiny uncompressed movie: header, one ShowFrame, End.
 std::vector<uint8_t> TinyMovie()
 {
-    std::vector<uint8_t> body = {0x50, 0x00, 0x05, 0x55, 0x60, 0x00, 0x3E, 0x80, // rect 0..550x400 px (5-bit fields = 16)
-                                 0x00, 0x0C, 0x01, 0x00,                         // 12 fps, 1 frame
-                                 0x40, 0x00, 0x00, 0x00};                        // ShowFrame, End
+    std::vector<uint8_t> body = {0x80, 0x00, 0x01, 0x57, 0xC0, 0x00, 0x00, 0xFA, 0x00, // 16-bit fields: 0..11000 x 0..8000 twips
+                                 0x00, 0x0C, 0x01, 0x00,                               // 12 fps, 1 frame
+                                 0x40, 0x00, 0x00, 0x00};                              // ShowFrame, End
     std::vector<uint8_t> movie = {'F', 'W', 'S', 8, 0, 0, 0, 0};
     movie.insert(movie.end(), body.begin(), body.end());
     movie[4] = uint8_t(movie.size());
@@ -165,6 +179,28 @@ std::wstring MessageBoxText(HWND box)
     return text;
 }
 
+// Whether a pixel of about that colour shows in the left part of the window's caption.
+bool CaptionShowsColour(HWND hwnd, COLORREF colour)
+{
+    RECT frame{}, client{};
+    GetWindowRect(hwnd, &frame);
+    GetClientRect(hwnd, &client);
+    POINT origin{0, 0};
+    ClientToScreen(hwnd, &origin);
+    RedrawWindow(hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+    Sleep(300);
+    HDC screen = GetDC(nullptr);
+    bool found = false;
+    for (int y = frame.top; y < origin.y && !found; ++y)
+        for (int x = frame.left; x < frame.left + 48 && !found; ++x) {
+            const COLORREF p = GetPixel(screen, x, y);
+            found = std::abs(GetRValue(p) - GetRValue(colour)) < 12 && std::abs(GetGValue(p) - GetGValue(colour)) < 12 &&
+                    std::abs(GetBValue(p) - GetBValue(colour)) < 12;
+        }
+    ReleaseDC(nullptr, screen);
+    return found;
+}
+
 void CloseWindowAndWait(const Player& player, HWND hwnd)
 {
     PostMessageW(hwnd, WM_CLOSE, 0, 0);
@@ -226,11 +262,16 @@ TEST(SingleInstance, PlayersWithoutTheSettingDoNotBlockEachOther)
 TEST(Startup, TakesTheTitleAndTheIconFromThePackage)
 {
     const auto settings = SettingsBlock([](PlayerSettings& s) { SetCountedString(s.Title, "My Movie"); });
-    const fs::path exe = MakePlayer(NewFolder("d"), L"titled.exe", {settings, MovieBlock()});
+    const Block icon{PackageMagicOf(PackageBlockKind::ApplicationIcon), ReadAll(TestFolder() / "icon_fixture.ico")};
+    ASSERT_FALSE(icon.payload.empty());
+    const fs::path exe = MakePlayer(NewFolder("d"), L"titled.exe", {settings, icon, MovieBlock()});
     Player player(exe);
     HWND main = player.WaitForWindow(kPlayerWindow);
     ASSERT_TRUE(main);
     EXPECT_EQ(WindowText(main), L"My Movie");
+    // Wine answers WM_GETICON from another process with 0, so look at the
+    // caption instead: the package's green icon is drawn there.
+    EXPECT_TRUE(CaptionShowsColour(main, RGB(0x16, 0xA3, 0x4A)));
     CloseWindowAndWait(player, main);
 
     const fs::path untitled = MakePlayer(NewFolder("e"), L"untitled.exe", {MovieBlock()});
@@ -238,6 +279,7 @@ TEST(Startup, TakesTheTitleAndTheIconFromThePackage)
     HWND plainMain = plain.WaitForWindow(kPlayerWindow);
     ASSERT_TRUE(plainMain);
     EXPECT_EQ(WindowText(plainMain), L"Quindo Flash Player");
+    EXPECT_FALSE(CaptionShowsColour(plainMain, RGB(0x16, 0xA3, 0x4A))); // the program's own icon
     CloseWindowAndWait(plain, plainMain);
 }
 
@@ -274,6 +316,19 @@ TEST(Startup, ACorruptPackageIsReportedAndTheProgramEndsWithFailure)
     EXPECT_EQ(player.WaitForExit(), 1);
 }
 
+TEST(Startup, AnIconBlockThatIsNoIconIsReported)
+{
+    const std::vector<uint8_t> notAnIcon(100, 0x33);
+    const fs::path exe = MakePlayer(NewFolder("k"), L"badicon.exe",
+        {{PackageMagicOf(PackageBlockKind::ApplicationIcon), notAnIcon}, MovieBlock()});
+    Player player(exe);
+    HWND box = player.WaitForWindow(kMessageBox);
+    ASSERT_TRUE(box);
+    EXPECT_NE(MessageBoxText(box).find(L"icon"), std::wstring::npos);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(player.WaitForExit(), 1);
+}
+
 TEST(Startup, TheCursorFileIsRemovedEvenWhenItIsNotACursor)
 {
     const fs::path temp = fs::temp_directory_path();
@@ -303,8 +358,9 @@ TEST(Startup, APackageWithoutSplashStartsWithoutTheSplashHold)
     auto timeToWindow = [](const fs::path& exe, bool expectSplash) {
         const auto start = std::chrono::steady_clock::now();
         Player player(exe);
-        if (expectSplash)
+        if (expectSplash) {
             EXPECT_TRUE(player.WaitForWindow(L"TfrmSplash"));
+        }
         HWND main = player.WaitForWindow(kPlayerWindow, 30s);
         const auto elapsed = std::chrono::steady_clock::now() - start;
         EXPECT_TRUE(main);
