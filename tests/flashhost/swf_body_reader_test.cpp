@@ -1,0 +1,107 @@
+#include "flashhost/swf_body_reader.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "flashhost/movie_info.h"
+
+namespace {
+
+std::vector<uint8_t> Deflate(std::span<const uint8_t> data) {
+  uLongf size = compressBound(static_cast<uLong>(data.size()));
+  std::vector<uint8_t> out(size);
+  EXPECT_EQ(compress2(out.data(), &size, data.data(), static_cast<uLong>(data.size()), 6), Z_OK);
+  out.resize(size);
+  return out;
+}
+
+std::vector<uint8_t> Counting(size_t n) {
+  std::vector<uint8_t> v(n);
+  for (size_t i = 0; i < n; ++i) v[i] = static_cast<uint8_t>(i * 13 + i / 256);
+  return v;
+}
+
+TEST(SwfBodyReader, StoredReadsAndSkipsWithinTheData) {
+  const auto data = Counting(100);
+  SwfBodyReader r = SwfBodyReader::Stored(data);
+  uint8_t buf[10];
+  EXPECT_EQ(r.Read(buf, 10), 10u);
+  EXPECT_EQ(buf[9], data[9]);
+  EXPECT_EQ(r.Skip(85), 85u);
+  EXPECT_EQ(r.Read(buf, 10), 5u);
+  EXPECT_EQ(buf[0], data[95]);
+  EXPECT_EQ(r.Skip(1), 0u);
+  EXPECT_FALSE(r.Failed());
+}
+
+TEST(SwfBodyReader, InflatingMatchesTheOriginalAcrossWindowBoundaries) {
+  const auto data = Counting(200000);
+  const auto packed = Deflate(data);
+  SwfBodyReader r = SwfBodyReader::Inflating(packed);
+  std::vector<uint8_t> head(7);
+  ASSERT_EQ(r.Read(head.data(), head.size()), 7u);
+  EXPECT_TRUE(std::equal(head.begin(), head.end(), data.begin()));
+  EXPECT_EQ(r.Skip(100000), 100000u);
+  std::vector<uint8_t> rest(data.size());
+  const size_t got = r.Read(rest.data(), rest.size());
+  EXPECT_EQ(got, data.size() - 100007);
+  EXPECT_TRUE(std::equal(rest.begin(), rest.begin() + static_cast<std::ptrdiff_t>(got), data.begin() + 100007));
+  EXPECT_TRUE(r.StreamEnded());
+  EXPECT_FALSE(r.Failed());
+}
+
+TEST(SwfBodyReader, CorruptAndCutStreamsFail) {
+  const auto data = Counting(5000);
+  auto packed = Deflate(data);
+  auto cut = std::vector<uint8_t>(packed.begin(), packed.begin() + static_cast<std::ptrdiff_t>(packed.size() / 2));
+  SwfBodyReader r = SwfBodyReader::Inflating(cut);
+  EXPECT_LT(r.Skip(data.size()), data.size());
+  EXPECT_TRUE(r.Failed());
+
+  const std::vector<uint8_t> notZlib{'h', 'e', 'l', 'l', 'o'};
+  SwfBodyReader bad = SwfBodyReader::Inflating(notZlib);
+  uint8_t b;
+  EXPECT_EQ(bad.Read(&b, 1), 0u);
+  EXPECT_TRUE(bad.Failed());
+
+  SwfBodyReader empty = SwfBodyReader::Inflating({});
+  EXPECT_EQ(empty.Read(&b, 1), 0u);
+  EXPECT_TRUE(empty.Failed());
+}
+
+// The bundled demo movie, written at build time, is what the player's demo needs.
+TEST(DemoMovie, TenSecondsOnA550By400StageWithoutQuitting) {
+  const char* bin = std::getenv("SWFP_BIN_DIR");
+  const std::filesystem::path path = bin ? std::filesystem::path(bin) / "demo.swf" : std::filesystem::path();
+  if (!bin || !std::filesystem::exists(path)) GTEST_SKIP() << "demo.swf not built";
+  std::ifstream in(path, std::ios::binary);
+  const std::vector<uint8_t> movie{std::istreambuf_iterator<char>(in), {}};
+  const SwfHeaderInfo info = ReadSwfHeaderInfo(movie);
+  EXPECT_TRUE(info.HeaderRead);
+  EXPECT_EQ(info.MovieWidth(), 550);
+  EXPECT_EQ(info.MovieHeight(), 400);
+  ASSERT_GE(info.FrameRate, 12.0f);
+  ASSERT_LE(info.FrameRate, 24.0f);
+  const double seconds = info.FrameCount / info.FrameRate;
+  EXPECT_GE(seconds, 9.0);
+  EXPECT_LE(seconds, 12.0);
+  EXPECT_GE(SwfCensus(movie)[0], 2) << "rectangles";
+
+  SwfBodyReader body = info.Compressed ? SwfBodyReader::Inflating(std::span(movie).subspan(8))
+                                       : SwfBodyReader::Stored(std::span(movie).subspan(8));
+  std::string text(info.FileLength - 8, '\0');
+  text.resize(body.Read(reinterpret_cast<uint8_t*>(text.data()), text.size()));
+  EXPECT_EQ(text.size(), info.FileLength - 8);
+  EXPECT_NE(text.find("FSCommand:"), std::string::npos) << "the demo sends a harmless command";
+  for (const char* command : {"FSCommand:quit", "FSCommand:exec", "FSCommand:shellopen"})
+    EXPECT_EQ(text.find(command), std::string::npos) << command;
+  EXPECT_NE(text.find("scene1"), std::string::npos);
+}
+
+}  // namespace
