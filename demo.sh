@@ -13,12 +13,17 @@ done
 
 mkdir -p build/demo
 player=build/demo/demo_player.exe
+# A splash picture for the demo, drawn here so the repository holds no binaries.
+convert -size 447x252 "gradient:#1e3a8a-#0f172a" -fill '#f8fafc' -font DejaVu-Sans -pointsize 30 \
+  -gravity center -annotate +0-20 'Quindo Flash Player' -pointsize 16 -fill '#93c5fd' \
+  -annotate +0+24 'demo movie' -quality 92 build/demo/splash.jpg
 runtime=()
 [[ -f build/win64/bin/flash_standin.dll ]] && runtime=(--runtime build/win64/bin/flash_standin.dll)
 build/native/bin/swfpack build \
   --base build/win64/bin/swf_player.exe \
   --movie build/native/bin/demo.swf \
   --settings examples/demo_settings.json \
+  --splash build/demo/splash.jpg \
   "${runtime[@]}" \
   -o "$player"
 echo "demo: packed $player"
