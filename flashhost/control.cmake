@@ -9,3 +9,13 @@ if(NOT TARGET flashhost_control_core)
     ${CMAKE_CURRENT_LIST_DIR}/himetric.cpp)
   target_include_directories(flashhost_control_core PUBLIC ${CMAKE_SOURCE_DIR})
 endif()
+
+if(WIN32 AND NOT TARGET flashhost)
+  add_library(flashhost STATIC
+    ${CMAKE_CURRENT_LIST_DIR}/FlashPlayerControl_win.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/FlashPlayerControl_ops_win.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/FlashPlayerControl_load_win.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/kxSWFPlayer2_win.cpp)
+  target_link_libraries(flashhost PUBLIC flashhost_control_core flashhost_core contentmanager flashrt toolkit
+    ole32 oleaut32 uuid)
+endif()

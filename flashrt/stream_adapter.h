@@ -48,6 +48,7 @@ public:
     void SetSize(size_t size);
     void Clear() { data_.clear(); data_.shrink_to_fit(); position_ = 0; }
     std::span<const uint8_t> Bytes() const { return data_; }
+    std::span<uint8_t> MutableBytes() { return data_; }
 
 private:
     std::vector<uint8_t> data_;

@@ -1,0 +1,160 @@
+// Movie loading: from streams through the content manager, and the Movie setter's
+// reading of the movie information from files.
+#include <algorithm>
+#include <cwctype>
+#include <vector>
+
+#include "flashhost/FlashPlayerControl_win.h"
+#include "toolkit/application_win.h"
+
+namespace flashhost {
+
+namespace {
+
+// Owns a file handle.
+class FileHandle {
+public:
+    explicit FileHandle(HANDLE h) : h_(h) {}
+    ~FileHandle()
+    {
+        if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    HANDLE get() const { return h_; }
+    bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE h_;
+};
+
+FileHandle OpenForReading(const std::wstring& name)
+{
+    return FileHandle(CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+[[noreturn]] void RaiseOpenError(const std::wstring& name)
+{
+    throw std::runtime_error("Cannot open file \"" + flashrt::WideToAnsi(name) + "\". " + EOleError(HRESULT_FROM_WIN32(GetLastError())).what());
+}
+
+void ReadAt(HANDLE file, uint64_t offset, void* buffer, size_t count)
+{
+    LARGE_INTEGER pos;
+    pos.QuadPart = static_cast<LONGLONG>(offset);
+    if (!SetFilePointerEx(file, pos, nullptr, FILE_BEGIN)) throw std::runtime_error("Stream read error");
+    auto* out = static_cast<uint8_t*>(buffer);
+    while (count > 0) {
+        const DWORD step = static_cast<DWORD>(std::min<size_t>(count, 1u << 30));
+        DWORD got = 0;
+        if (!ReadFile(file, out, step, &got, nullptr) || got == 0) throw std::runtime_error("Stream read error");
+        out += got;
+        count -= got;
+    }
+}
+
+uint64_t FileSize(HANDLE file)
+{
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file, &size)) throw std::runtime_error("Stream read error");
+    return static_cast<uint64_t>(size.QuadPart);
+}
+
+uint32_t LittleEndian32(const uint8_t* p)
+{
+    return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
+}
+
+}  // namespace
+
+// The extension that decides how an assigned name is read: the part from the last
+// '.' after the last '\' or ':', lower-cased; empty when there is none.
+std::wstring MovieNameExtension(const std::wstring& name)
+{
+    const size_t sep = name.find_last_of(L"\\:");
+    const size_t dot = name.rfind(L'.');
+    if (dot == std::wstring::npos || (sep != std::wstring::npos && dot < sep)) return {};
+    std::wstring ext = name.substr(dot);
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](wchar_t c) { return static_cast<wchar_t>(std::towlower(c)); });
+    return ext;
+}
+
+void TFlashPlayerControl::ReadMovieInformation(std::span<const uint8_t> streamOrFile)
+{
+    const std::span<const uint8_t> block = LocateMovieBlock(streamOrFile);
+    SwfHeaderInfo info = ReadSwfHeaderInfo(block);
+    info.MovieSize = static_cast<uint32_t>(block.size());
+    info_ = info;
+    if (EnableSWFInfo) counters_ = SwfCensus(block);
+}
+
+void TFlashPlayerControl::LoadMovieFromStream(flashrt::TStream& stream)
+{
+    if (auto* memory = dynamic_cast<flashrt::TMemoryStream*>(&stream)) {
+        // Read in place: a big movie is not copied once more just for its header.
+        ReadMovieInformation(memory->Bytes());
+    } else {
+        std::vector<uint8_t> bytes(static_cast<size_t>(stream.Size()));
+        stream.SetPosition(0);
+        stream.ReadBuffer(bytes.data(), bytes.size());
+        ReadMovieInformation(bytes);
+    }
+    stream.SetPosition(0);
+    flashrt::ContentManager().PutMovieFromStream(*this, stream);
+}
+
+void TFlashPlayerControl::LoadLayerFromStream(int layer, flashrt::TStream& stream)
+{
+    flashrt::ContentManager().LoadLayerFromStream(*this, layer, stream);
+}
+
+void TFlashPlayerControl::LoadLayerFromStreamNoCopy(int layer, std::unique_ptr<flashrt::TStream> stream)
+{
+    flashrt::ContentManager().LoadLayerUsingStream(*this, layer, std::move(stream));
+}
+
+void TFlashPlayerControl::ContinueMovieSetter(const std::wstring& name)
+{
+    const std::wstring ext = MovieNameExtension(name);
+    if (ext == L".swf" || ext == L".tmp") {
+        // A URL or a missing file: the object has the name; nothing more to read.
+        const DWORD attributes = GetFileAttributesW(name.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
+        FileHandle file = OpenForReading(name);
+        if (!file.valid()) return;
+        std::vector<uint8_t> bytes(static_cast<size_t>(FileSize(file.get())));
+        if (!bytes.empty()) ReadAt(file.get(), 0, bytes.data(), bytes.size());
+        ReadMovieInformation(bytes);
+    } else if (ext == L".exe") {
+        FileHandle file = OpenForReading(name);
+        if (!file.valid()) RaiseOpenError(name);
+        const uint64_t size = FileSize(file.get());
+        if (size < 8) return;
+        uint8_t trailer[8];
+        ReadAt(file.get(), size - 8, trailer, sizeof trailer);
+        if (LittleEndian32(trailer) != kMovieTrailerMagic) return;
+        const uint32_t length = LittleEndian32(trailer + 4);
+        // A length that does not fit the file is a damaged executable, not a reason to read garbage.
+        if (length > size - 8) throw EMovieCorrupt("The movie trailer of the file claims more bytes than it holds");
+        flashrt::TMemoryStream movie;
+        movie.SetSize(length);
+        if (length > 0) ReadAt(file.get(), size - 8 - length, movie.MutableBytes().data(), length);
+        LoadMovieFromStream(movie);
+    }
+}
+
+bool TFlashPlayerControl::LoadExternalResource(const std::string& relativePath, flashrt::TMemoryStream& stream)
+{
+    if (!OnLoadExternalResource) return false;
+    try {
+        OnLoadExternalResource(*this, relativePath, stream);
+    } catch (...) {
+        // The request came from the runtime; the failure is reported, not thrown into it.
+        swfp::tk::Application().HandleException(std::current_exception());
+        stream.Clear();
+    }
+    return true;
+}
+
+}  // namespace flashhost

@@ -1,0 +1,781 @@
+// Hosting: construction through the module provider, the site interfaces, in-place
+// activation, adoption of the object's window and the message flow through it.
+#include "flashhost/FlashPlayerControl_win.h"
+
+#include <windowsx.h>
+
+#include <map>
+#include <string>
+
+#include "flashhost/himetric.h"
+#include "flashhost/mouse_synthesis.h"
+#include "flashrt/flash_ocx_code_provider_win.h"
+#include "toolkit/application_win.h"
+#include "toolkit/form_win.h"
+#include "toolkit/menu_win.h"
+
+namespace flashhost {
+
+using Microsoft::WRL::ComPtr;
+using swfp::tk::Message;
+using swfp::tk::MouseButton;
+
+namespace {
+
+constexpr RECT kClipRect{0, 0, 32767, 32767};
+// The marker point of keyboard messages offered to the object as accelerators.
+constexpr LONG kAcceleratorMarker = 0x115DE1F1;
+constexpr UINT kReflectedFirst = 0xBC00, kReflectedLast = 0xBFFF, kReflectionOffset = 0x9C00;
+
+int PixelsPerInch(bool horizontal)
+{
+    HDC dc = GetDC(nullptr);
+    const int ppi = GetDeviceCaps(dc, horizontal ? LOGPIXELSX : LOGPIXELSY);
+    ReleaseDC(nullptr, dc);
+    return ppi > 0 ? ppi : 96;
+}
+
+// The form a control sits on: the top of its parent chain.
+swfp::tk::TWinControl* ParentForm(swfp::tk::TControl* control)
+{
+    swfp::tk::TWinControl* p = control->Parent();
+    while (p && p->Parent()) p = p->Parent();
+    return p;
+}
+
+std::map<swfp::tk::TWinControl*, TFlashPlayerControl*>& ActiveOleControls()
+{
+    static std::map<swfp::tk::TWinControl*, TFlashPlayerControl*> map;
+    return map;
+}
+
+std::string SystemText(HRESULT hr)
+{
+    wchar_t* text = nullptr;
+    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring wide = n && text ? std::wstring(text, n) : std::wstring();
+    if (text) LocalFree(text);
+    while (!wide.empty() && (wide.back() == L'\n' || wide.back() == L'\r' || wide.back() == L' ')) wide.pop_back();
+    if (wide.empty()) {
+        char buf[48];
+        wsprintfA(buf, "OLE error %08X", static_cast<unsigned>(hr));
+        return buf;
+    }
+    return flashrt::WideToAnsi(wide);
+}
+
+}  // namespace
+
+EOleError::EOleError(HRESULT code) : std::runtime_error(SystemText(code)), code_(code) {}
+
+void OleCheck(HRESULT hr)
+{
+    if (FAILED(hr)) throw EOleError(hr);
+}
+
+const TControlDescription kFlashControlDescription{
+    DIID_ShockwaveFlashEvents,
+    {DISPID_FlashOnReadyStateChange, DISPID_FlashOnProgress, DISPID_FlashFSCommand},
+    401,
+};
+
+// The in-place frame is a part of the control with the control's identity; it is a
+// separate object only because its IOleWindow answers differ from the site's.
+class TFlashPlayerControl::InPlaceFrame final : public IOleInPlaceFrame {
+public:
+    explicit InPlaceFrame(TFlashPlayerControl& owner) : owner_(owner) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override
+    {
+        return owner_.QueryInterface(riid, object);
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return owner_.AddRef(); }
+    ULONG STDMETHODCALLTYPE Release() override { return owner_.Release(); }
+
+    HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override
+    {
+        if (!window) return E_POINTER;
+        HWND parent = owner_.ParentHandle();
+        *window = parent ? GetAncestor(parent, GA_ROOT) : nullptr;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetBorder(LPRECT) override { return INPLACE_E_NOTOOLSPACE; }
+    HRESULT STDMETHODCALLTYPE RequestBorderSpace(LPCBORDERWIDTHS) override { return INPLACE_E_NOTOOLSPACE; }
+    HRESULT STDMETHODCALLTYPE SetBorderSpace(LPCBORDERWIDTHS) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetActiveObject(IOleInPlaceActiveObject*, LPCOLESTR) override { return S_OK; }
+
+    HRESULT STDMETHODCALLTYPE InsertMenus(HMENU shared, LPOLEMENUGROUPWIDTHS widths) override
+    {
+        HMENU menu = MainMenu();
+        if (!menu) return S_OK;
+        // The container's own groups are File (0), Container (2) and Window (4); the
+        // form's menu bar goes into the first of them.
+        const int count = GetMenuItemCount(menu);
+        for (int i = 0; i < count; ++i) {
+            wchar_t text[256] = {};
+            MENUITEMINFOW info{};
+            info.cbSize = sizeof info;
+            info.fMask = MIIM_STRING | MIIM_SUBMENU | MIIM_ID | MIIM_FTYPE;
+            info.dwTypeData = text;
+            info.cch = 255;
+            if (GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info))
+                InsertMenuItemW(shared, static_cast<UINT>(i), TRUE, &info);
+        }
+        if (widths) {
+            widths->width[0] = count;
+            widths->width[2] = 0;
+            widths->width[4] = 0;
+        }
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE SetMenu(HMENU shared, HOLEMENU descriptor, HWND activeObject) override
+    {
+        HMENU menu = MainMenu();
+        if (!menu) return S_OK;
+        HWND frame = nullptr;
+        GetWindow(&frame);
+        if (frame) ::SetMenu(frame, shared ? shared : menu);
+        return OleSetMenuDescriptor(descriptor, frame, activeObject, nullptr, nullptr);
+    }
+    HRESULT STDMETHODCALLTYPE RemoveMenus(HMENU shared) override
+    {
+        while (shared && GetMenuItemCount(shared) > 0) RemoveMenu(shared, 0, MF_BYPOSITION);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE SetStatusText(LPCOLESTR) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE EnableModeless(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
+
+private:
+    // The main menu of the form the control sits on, or of the application's main form.
+    HMENU MainMenu()
+    {
+        auto* form = dynamic_cast<swfp::tk::TForm*>(ParentForm(&owner_));
+        if (!form) form = swfp::tk::Application().MainForm();
+        return form && form->Menu() ? form->Menu()->Handle() : nullptr;
+    }
+    TFlashPlayerControl& owner_;
+};
+
+// ---- construction and destruction -------------------------------------------------
+
+TFlashPlayerControl::TFlashPlayerControl(swfp::tk::TComponent* owner) : TWinControl(owner)
+{
+    bounds_.width = 100;
+    bounds_.height = 100;
+    controlDescription_ = &kFlashControlDescription;
+    eventSink_ = std::make_unique<TFlashPlayerControlEventDispatch>(*this);
+    frame_ = std::make_unique<InPlaceFrame>(*this);
+
+    if (flashrt::TFlashOCXCodeProvider* provider = flashrt::FlashOCXCodeProvider()) {
+        IOleObject* object = nullptr;
+        provider->CreateInstance(IID_IOleObject, reinterpret_cast<void**>(&object));
+        oleObject_.Attach(object);
+    }
+    if (!oleObject_) return;  // no runtime: a plain window
+
+    InitControlInterface(oleObject_.Get());
+    miscStatus_ = 0;
+    OleCheck(oleObject_.As(&persistStream_));
+    SetStyle(swfp::tk::csDoubleClicks | swfp::tk::csNoStdEvents);
+    TabStop = true;
+    OleCheck(RequestNewObjectLayout());
+    EnableSWFInfo = false;
+    IgnoreMouse = false;
+}
+
+TFlashPlayerControl::~TFlashPlayerControl()
+{
+    flashrt::ContentManager().ForgetControl(*this);
+    SetUIActive(false);
+    if (oleObject_) {
+        // The object destroys its window while closing; the adoption ends with it.
+        oleObject_->Close(OLECLOSE_NOSAVE);
+        DestroyControl();
+        persistStream_.Reset();
+        oleObject_->SetClientSite(nullptr);
+        oleObject_.Reset();
+    }
+    if (HandleAllocated() && Adopted()) ReleaseAdoptedWindow();
+    eventSink_.reset();
+}
+
+// ---- IUnknown ----------------------------------------------------------------------
+
+HRESULT STDMETHODCALLTYPE TFlashPlayerControl::QueryInterface(REFIID riid, void** object)
+{
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    if (riid == IID_IUnknown || riid == IID_IOleClientSite)
+        *object = static_cast<IOleClientSite*>(this);
+    else if (riid == IID_IOleInPlaceSite)
+        *object = static_cast<IOleInPlaceSite*>(this);
+    else if (riid == IID_IOleInPlaceFrame)
+        *object = static_cast<IOleInPlaceFrame*>(frame_.get());
+    else if (riid == IID_IOleControlSite)
+        *object = static_cast<IOleControlSite*>(this);
+    else if (riid == IID_IDispatch)
+        *object = static_cast<IDispatch*>(this);
+    else if (riid == IID_IPropertyNotifySink)
+        *object = static_cast<IPropertyNotifySink*>(this);
+    else if (riid == IID_ISimpleFrameSite)
+        *object = static_cast<ISimpleFrameSite*>(this);
+    else
+        return E_NOINTERFACE;
+    AddRef();
+    return S_OK;
+}
+
+// The count is kept for the object's bookkeeping; the control's lifetime belongs to its owner.
+ULONG STDMETHODCALLTYPE TFlashPlayerControl::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&refCount_)); }
+ULONG STDMETHODCALLTYPE TFlashPlayerControl::Release() { return static_cast<ULONG>(InterlockedDecrement(&refCount_)); }
+
+// ---- IOleClientSite ----------------------------------------------------------------
+
+HRESULT STDMETHODCALLTYPE TFlashPlayerControl::SaveObject() { return S_OK; }
+
+HRESULT STDMETHODCALLTYPE TFlashPlayerControl::GetMoniker(DWORD, DWORD, IMoniker** moniker)
+{
+    if (moniker) *moniker = nullptr;
+    return E_NOTIMPL;
+}
+
+HRESULT STDMETHODCALLTYPE TFlashPlayerControl::GetContainer(IOleContainer** container)
+{
+    if (container) *container = nullptr;
+    return E_NOINTERFACE;
+}
+
+HRESULT STDMETHODCALLTYPE TFlashPlayerControl::ShowObject()
+{
+    try {
+        HookControlWndProc();
+    } catch (...) {
+        swfp::tk::Application().HandleException(std::current_exception());
+    }
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE TFlashPlayerControl::OnShowWindow(BOOL) { return S_OK; }
+
+HRESULT STDMETHODCALLTYPE TFlashPlayerControl::RequestNewObjectLayout()
+{
+    if (!oleObject_) return E_FAIL;
+    SIZEL extent{};
+    const HRESULT hr = oleObject_->GetExtent(DVASPECT_CONTENT, &extent);
+    if (SUCCEEDED(hr)) {
+        const int width = HimetricToPixels(extent.cx, PixelsPerInch(true));
+        const int height = HimetricToPixels(extent.cy, PixelsPerInch(false));
+        SetBounds(Left(), Top(), width, height);
+    }
+    return hr;
+}
+
+// ---- IOleInPlaceSite ---------------------------------------------------------------
+
+HRESULT STDMETHODCALLTYPE TFlashPlayerControl::GetWindow(HWND* window)
+{
+    if (!window) return E_POINTER;
+    *window = ParentHandle();
+    return *window ? S_OK : E_FAIL;
+}
+
+HRESULT STDMETHODCALLTYPE TFlashPlayerControl::ContextSensitiveHelp(BOOL) { return S_OK; }
+HRESULT STDMETHODCALLTYPE TFlashPlayerControl::CanInPlaceActivate() { return S_OK; }
+
+HRESULT STDMETHODCALLTYPE TFlashPlayerControl::OnInPlaceActivate()
+{
+    oleObject_.As(&inPlaceObject_);
+    oleObject_.As(&inPlaceActiveObject_);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE TFlashPlayerControl::OnUIActivate()
+{
+    SetUIActive(true);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE TFlashPlayerControl::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** doc,
+                                                                LPRECT pos, LPRECT clip,
+                                                                LPOLEINPLACEFRAMEINFO frameInfo)
+{
+    if (!frame || !doc || !pos || !clip || !frameInfo) return E_POINTER;
+    *frame = frame_.get();
+    frame_->AddRef();
+    *doc = nullptr;
+    *pos = BoundsRectangle();
+    *clip = kClipRect;
+    frameInfo->fMDIApp = FALSE;
+    HWND parent = ParentHandle();
+    frameInfo->hwndFrame = parent ? GetAncestor(parent, GA_ROOT) : nullptr;
+    frameInfo->haccel = nullptr;
+    frameInfo->cAccelEntries = 0;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE TFlashPlayerControl::Scroll(SIZE) { return E_NOTIMPL; }
+
+HRESULT STDMETHODCALLTYPE TFlashPlayerControl::OnUIDeactivate(BOOL)
+{
+    frame_->SetMenu(nullptr, nullptr, nullptr);
+    SetUIActive(false);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE TFlashPlayerControl::OnInPlaceDeactivate()
+{
+    inPlaceActiveObject_.Reset();
+    inPlaceObject_.Reset();
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE TFlashPlayerControl::DiscardUndoState() { return E_NOTIMPL; }
+
+HRESULT STDMETHODCALLTYPE TFlashPlayerControl::DeactivateAndUndo()
+{
+    if (inPlaceObject_) inPlaceObject_->UIDeactivate();
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE TFlashPlayerControl::OnPosRectChange(LPCRECT pos)
+{
+    if (inPlaceObject_ && pos) inPlaceObject_->SetObjectRects(pos, &kClipRect);
+    return S_OK;
+}
+
+// ---- IOleControlSite ---------------------------------------------------------------
+
+HRESULT STDMETHODCALLTYPE TFlashPlayerControl::OnControlInfoChanged() { return E_NOTIMPL; }
+HRESULT STDMETHODCALLTYPE TFlashPlayerControl::LockInPlaceActive(BOOL) { return E_NOTIMPL; }
+
+HRESULT STDMETHODCALLTYPE TFlashPlayerControl::GetExtendedControl(IDispatch** disp)
+{
+    if (disp) *disp = nullptr;
+    return E_NOTIMPL;
+}
+
+HRESULT STDMETHODCALLTYPE TFlashPlayerControl::TransformCoords(POINTL* himetric, POINTF* container, DWORD flags)
+{
+    if (!himetric || !container) return E_POINTER;
+    const int ppiX = PixelsPerInch(true), ppiY = PixelsPerInch(false);
+    if (flags & XFORMCOORDS_HIMETRICTOCONTAINER) {
+        container->x = static_cast<float>(HimetricToPixels(himetric->x, ppiX));
+        container->y = static_cast<float>(HimetricToPixels(himetric->y, ppiY));
+    } else {
+        himetric->x = ContainerToHimetric(container->x, ppiX);
+        himetric->y = ContainerToHimetric(container->y, ppiY);
+    }
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE TFlashPlayerControl::TranslateAccelerator(MSG*, DWORD) { return E_NOTIMPL; }
+HRESULT STDMETHODCALLTYPE TFlashPlayerControl::OnFocus(BOOL) { return E_NOTIMPL; }
+HRESULT STDMETHODCALLTYPE TFlashPlayerControl::ShowPropertyFrame() { return E_NOTIMPL; }
+
+// ---- IDispatch: ambient properties --------------------------------------------------
+
+HRESULT STDMETHODCALLTYPE TFlashPlayerControl::GetTypeInfoCount(UINT* count)
+{
+    if (count) *count = 0;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE TFlashPlayerControl::GetTypeInfo(UINT, LCID, ITypeInfo** info)
+{
+    if (info) *info = nullptr;
+    return E_NOTIMPL;
+}
+
+HRESULT STDMETHODCALLTYPE TFlashPlayerControl::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*)
+{
+    return E_NOTIMPL;
+}
+
+HRESULT STDMETHODCALLTYPE TFlashPlayerControl::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*,
+                                                      VARIANT* result, EXCEPINFO*, UINT*)
+{
+    if (!(flags & DISPATCH_PROPERTYGET) || !result) return DISP_E_MEMBERNOTFOUND;
+    VariantInit(result);
+    auto setBool = [result](bool v) {
+        result->vt = VT_BOOL;
+        result->boolVal = v ? VARIANT_TRUE : VARIANT_FALSE;
+    };
+    switch (id) {
+    case DISPID_AMBIENT_BACKCOLOR:
+        result->vt = VT_I4;
+        result->lVal = static_cast<LONG>(Color());
+        return S_OK;
+    case DISPID_AMBIENT_DISPLAYNAME:
+        result->vt = VT_BSTR;
+        result->bstrVal = SysAllocString(flashrt::AnsiToWide(Name()).c_str());
+        return S_OK;
+    case DISPID_AMBIENT_FONT: {
+        // The toolkit's controls take their font from their parent.
+        const swfp::tk::TFont& font = Parent() ? Parent()->Font() : Font();
+        FONTDESC desc{};
+        desc.cbSizeofstruct = sizeof desc;
+        std::wstring name = font.name;
+        desc.lpstrName = name.data();
+        const int height = font.height < 0 ? -font.height : font.height;
+        desc.cySize.int64 = static_cast<LONGLONG>(height) * 72 * 10000 / PixelsPerInch(false);
+        desc.sWeight = static_cast<SHORT>(font.bold ? FW_BOLD : FW_NORMAL);
+        desc.sCharset = DEFAULT_CHARSET;
+        IDispatch* fontDispatch = nullptr;
+        if (FAILED(OleCreateFontIndirect(&desc, IID_IDispatch, reinterpret_cast<void**>(&fontDispatch))))
+            return DISP_E_MEMBERNOTFOUND;
+        result->vt = VT_DISPATCH;
+        result->pdispVal = fontDispatch;
+        return S_OK;
+    }
+    case DISPID_AMBIENT_FORECOLOR:
+        result->vt = VT_I4;
+        result->lVal = static_cast<LONG>(Font().color);
+        return S_OK;
+    case DISPID_AMBIENT_LOCALEID:
+        result->vt = VT_I4;
+        result->lVal = static_cast<LONG>(GetUserDefaultLCID());
+        return S_OK;
+    case DISPID_AMBIENT_MESSAGEREFLECT: setBool(true); return S_OK;
+    case DISPID_AMBIENT_USERMODE: setBool(true); return S_OK;        // never designed
+    case DISPID_AMBIENT_UIDEAD: setBool(false); return S_OK;
+    case DISPID_AMBIENT_SHOWGRABHANDLES: setBool(false); return S_OK;
+    case DISPID_AMBIENT_SHOWHATCHING: setBool(false); return S_OK;
+    case DISPID_AMBIENT_SUPPORTSMNEMONICS: setBool(true); return S_OK;
+    case DISPID_AMBIENT_AUTOCLIP: setBool(true); return S_OK;
+    default: return DISP_E_MEMBERNOTFOUND;
+    }
+}
+
+// ---- IPropertyNotifySink and ISimpleFrameSite -----------------------------------------
+
+HRESULT STDMETHODCALLTYPE TFlashPlayerControl::OnChanged(DISPID) { return S_OK; }
+HRESULT STDMETHODCALLTYPE TFlashPlayerControl::OnRequestEdit(DISPID) { return S_OK; }
+HRESULT STDMETHODCALLTYPE TFlashPlayerControl::PreMessageFilter(HWND, UINT, WPARAM, LPARAM, LRESULT*, DWORD*)
+{
+    return S_OK;
+}
+HRESULT STDMETHODCALLTYPE TFlashPlayerControl::PostMessageFilter(HWND, UINT, WPARAM, LPARAM, LRESULT*, DWORD)
+{
+    return S_OK;
+}
+
+// ---- connecting ----------------------------------------------------------------------
+
+void TFlashPlayerControl::SetClientSiteIfNone()
+{
+    ComPtr<IOleClientSite> site;
+    bool hasSite = false;
+    try {
+        hasSite = SUCCEEDED(oleObject_->GetClientSite(&site)) && site;
+    } catch (...) {
+        hasSite = false;
+    }
+    if (!hasSite) OleCheck(oleObject_->SetClientSite(static_cast<IOleClientSite*>(this)));
+}
+
+void TFlashPlayerControl::Advise(REFIID iid, IUnknown* sink, DWORD& cookie)
+{
+    ComPtr<IConnectionPointContainer> container;
+    ComPtr<IConnectionPoint> point;
+    if (FAILED(oleObject_.As(&container)) || FAILED(container->FindConnectionPoint(iid, &point))) return;
+    DWORD c = 0;
+    if (SUCCEEDED(point->Advise(sink, &c))) cookie = c;
+}
+
+void TFlashPlayerControl::Unadvise(REFIID iid, DWORD& cookie)
+{
+    if (!cookie || !oleObject_) return;
+    ComPtr<IConnectionPointContainer> container;
+    ComPtr<IConnectionPoint> point;
+    if (SUCCEEDED(oleObject_.As(&container)) && SUCCEEDED(container->FindConnectionPoint(iid, &point)))
+        point->Unadvise(cookie);
+    cookie = 0;
+}
+
+void TFlashPlayerControl::CreateControl()
+{
+    if (oleControl_ || !oleObject_) return;
+    try {
+        SetClientSiteIfNone();
+        OleCheck(oleObject_.As(&oleControl_));
+        OleCheck(oleObject_.As(&controlDispatch_));
+        oleObject_.As(&propertyBrowsing_);
+        Advise(IID_IPropertyNotifySink, static_cast<IPropertyNotifySink*>(this), propertyNotifyCookie_);
+        Advise(controlDescription_->EventIID, eventSink_.get(), eventCookie_);
+        oleControl_->OnAmbientPropertyChange(DISPID_UNKNOWN);
+        RequestNewObjectLayout();
+    } catch (...) {
+        DestroyControl();
+        throw;
+    }
+}
+
+void TFlashPlayerControl::DestroyControl()
+{
+    Unadvise(controlDescription_->EventIID, eventCookie_);
+    Unadvise(IID_IPropertyNotifySink, propertyNotifyCookie_);
+    propertyBrowsing_.Reset();
+    controlDispatch_.Reset();
+    oleControl_.Reset();
+}
+
+void TFlashPlayerControl::NotifyAmbientChange(DISPID id)
+{
+    if (oleControl_) oleControl_->OnAmbientPropertyChange(id);
+}
+
+// ---- window ------------------------------------------------------------------------
+
+HWND TFlashPlayerControl::ParentHandle() { return Parent() ? Parent()->Handle() : nullptr; }
+
+RECT TFlashPlayerControl::BoundsRectangle() const
+{
+    return RECT{Left(), Top(), Left() + Width(), Top() + Height()};
+}
+
+HRESULT TFlashPlayerControl::DoVerbInPlace(LONG verb)
+{
+    RECT bounds = BoundsRectangle();
+    return oleObject_->DoVerb(verb, nullptr, static_cast<IOleClientSite*>(this), 0, ParentHandle(), &bounds);
+}
+
+void TFlashPlayerControl::CreateWnd()
+{
+    if (!oleObject_) {
+        TWinControl::CreateWnd();
+        return;
+    }
+    CreateControl();
+    DoVerbInPlace(OLEIVERB_INPLACEACTIVATE);
+    if (!inPlaceObject_) throw EOleError(E_FAIL, "OLE control activation failed");
+    HookControlWndProc();
+    if (!Visible() && HandleAllocated() && IsWindowVisible(WindowHandle())) ShowWindow(WindowHandle(), SW_HIDE);
+}
+
+void TFlashPlayerControl::HookControlWndProc()
+{
+    if (!inPlaceObject_ || HandleAllocated()) return;
+    HWND window = nullptr;
+    inPlaceObject_->GetWindow(&window);
+    if (!window) throw EOleError(E_FAIL, "Could not obtain OLE control window handle");
+    // From here on every message of the object's window passes WndProc first and
+    // reaches the window's own procedure through DefaultHandler.
+    AdoptWindow(window);
+}
+
+void TFlashPlayerControl::DestroyWindowHandle()
+{
+    if (!oleObject_) {
+        TWinControl::DestroyWindowHandle();
+        return;
+    }
+    // Put the object's own procedure back before it closes its window.
+    ReleaseAdoptedWindow();
+    oleObject_->Close(OLECLOSE_NOSAVE);
+}
+
+void TFlashPlayerControl::SetParent(swfp::tk::TWinControl* parent)
+{
+    TWinControl::SetParent(parent);
+    if (oleObject_ && parent) {
+        SetClientSiteIfNone();
+        NotifyAmbientChange(DISPID_UNKNOWN);
+    }
+}
+
+void TFlashPlayerControl::SetBounds(int left, int top, int width, int height)
+{
+    if (oleObject_ && ((width != Width() && Width() > 0) || (height != Height() && Height() > 0))) {
+        SIZEL extent{PixelsToHimetric(width, PixelsPerInch(true)), PixelsToHimetric(height, PixelsPerInch(false))};
+        if (FAILED(oleObject_->SetExtent(DVASPECT_CONTENT, &extent))) {
+            // The object refused the size: keep the one it has.
+            width = Width();
+            height = Height();
+        }
+    }
+    TWinControl::SetBounds(left, top, width, height);
+}
+
+void TFlashPlayerControl::SetUIActive(bool active)
+{
+    swfp::tk::TWinControl* form = ParentForm(this);
+    auto& map = ActiveOleControls();
+    if (active) {
+        if (!form) return;
+        auto it = map.find(form);
+        if (it != map.end() && it->second != this) it->second->UIDeactivateRequest();
+        map[form] = this;
+    } else {
+        for (auto it = map.begin(); it != map.end();) {
+            if (it->second == this)
+                it = map.erase(it);
+            else
+                ++it;
+        }
+    }
+}
+
+TFlashPlayerControl* TFlashPlayerControl::ActiveOleControlOf(swfp::tk::TWinControl* form)
+{
+    auto it = ActiveOleControls().find(form);
+    return it == ActiveOleControls().end() ? nullptr : it->second;
+}
+
+void TFlashPlayerControl::UIActivateRequest()
+{
+    if (!oleObject_ || ActiveOleControlOf(ParentForm(this)) == this) return;
+    DoVerbInPlace(OLEIVERB_UIACTIVATE);
+}
+
+void TFlashPlayerControl::UIDeactivateRequest()
+{
+    swfp::tk::TWinControl* form = ParentForm(this);
+    if (form && ActiveOleControlOf(form) != this) return;
+    if (inPlaceObject_) inPlaceObject_->UIDeactivate();
+    if (form && Focused()) OnUIDeactivate(FALSE);
+}
+
+void TFlashPlayerControl::PaletteChanged(bool foreground, Message& m)
+{
+    if (foreground && HandleAllocated()) {
+        Message query{WindowHandle(), WM_QUERYNEWPALETTE, 0, 0, 0};
+        TWinControl::DefaultHandler(query);
+        if (query.result != 0) {
+            m.result = query.result;
+            return;
+        }
+    }
+    TWinControl::DefaultHandler(m);
+}
+
+// ---- message flow ----------------------------------------------------------------------
+
+void TFlashPlayerControl::DefaultHandler(Message& m)
+{
+    if (!oleObject_ || !HandleAllocated()) {
+        TWinControl::DefaultHandler(m);
+        return;
+    }
+    try {
+        if (m.msg == WM_SIZE) {
+            // The object moves its own window: re-activate it with the new bounds.
+            DoVerbInPlace(OLEIVERB_INPLACEACTIVATE);
+            m.result = 0;
+            return;
+        }
+        if (m.msg >= kReflectedFirst && m.msg <= kReflectedLast) m.msg -= kReflectionOffset;
+        TWinControl::DefaultHandler(m);
+    } catch (...) {
+        // Nothing may escape into the object's window procedure chain.
+    }
+}
+
+void TFlashPlayerControl::WndProc(Message& m)
+{
+    if (!oleObject_) {
+        TWinControl::WndProc(m);
+        return;
+    }
+    try {
+        if (m.msg == WM_RBUTTONDOWN && PopupMenu()) {
+            POINT p{GET_X_LPARAM(m.lParam), GET_Y_LPARAM(m.lParam)};
+            PopupAt(ClientToScreen(p));
+            return;
+        }
+        if (m.msg >= kReflectedFirst + WM_KEYFIRST && m.msg <= kReflectedFirst + WM_SYSDEADCHAR &&
+            inPlaceActiveObject_) {
+            MSG native{WindowHandle(), m.msg - kReflectedFirst, m.wParam, m.lParam,
+                       static_cast<DWORD>(GetMessageTime()), POINT{kAcceleratorMarker, kAcceleratorMarker}};
+            if (inPlaceActiveObject_->TranslateAccelerator(&native) == S_OK) {
+                m.result = 1;
+                return;
+            }
+        }
+        TWinControl::WndProc(m);
+    } catch (...) {
+        MessageBoxA(nullptr, "oops", nullptr, MB_OK);
+        m.result = 0;
+    }
+}
+
+bool TFlashPlayerControl::Dispatch(Message& m)
+{
+    if (m.msg >= WM_MOUSEFIRST && m.msg <= WM_MBUTTONDBLCLK) {
+        HandleMouse(m);
+        return true;
+    }
+    switch (m.msg) {
+    case WM_ERASEBKGND:
+        if (!oleObject_) break;
+        DefaultHandler(m);  // the object's window erases its own background
+        return true;
+    case WM_PALETTECHANGED:
+    case WM_QUERYNEWPALETTE:
+        if (!oleObject_) break;
+        PaletteChanged(m.msg == WM_QUERYNEWPALETTE, m);
+        return true;
+    default:
+        break;
+    }
+    return TWinControl::Dispatch(m);
+}
+
+void TFlashPlayerControl::PaintWindow(HDC dc)
+{
+    // Without a runtime the control shows the window colour, whatever its own colour.
+    RECT rc;
+    GetClientRect(WindowHandle(), &rc);
+    FillRect(dc, &rc, GetSysColorBrush(COLOR_WINDOW));
+}
+
+void TFlashPlayerControl::PopupAt(POINT screen) { ShowPopupMenu(screen); }
+
+void TFlashPlayerControl::HandleMouse(Message& m)
+{
+    HostMouseInput input;
+    MouseButton button = MouseButton::Left;
+    switch (m.msg) {
+    case WM_LBUTTONDOWN: input = HostMouseInput::LeftDown; break;
+    case WM_RBUTTONDOWN: input = HostMouseInput::RightDown; button = MouseButton::Right; break;
+    case WM_MBUTTONDOWN: input = HostMouseInput::MiddleDown; button = MouseButton::Middle; break;
+    case WM_LBUTTONDBLCLK: input = HostMouseInput::LeftDoubleClick; break;
+    case WM_RBUTTONDBLCLK: input = HostMouseInput::RightDoubleClick; button = MouseButton::Right; break;
+    case WM_MBUTTONDBLCLK: input = HostMouseInput::MiddleDoubleClick; button = MouseButton::Middle; break;
+    case WM_MOUSEMOVE: input = HostMouseInput::Move; break;
+    case WM_LBUTTONUP: input = HostMouseInput::LeftUp; break;
+    case WM_RBUTTONUP: input = HostMouseInput::RightUp; button = MouseButton::Right; break;
+    case WM_MBUTTONUP: input = HostMouseInput::MiddleUp; button = MouseButton::Middle; break;
+    default:
+        if (!TWinControl::Dispatch(m)) DefaultHandler(m);
+        return;
+    }
+    // The toolkit still tracks hovering and leaving for this window.
+    if (m.msg == WM_MOUSEMOVE) TWinControl::Dispatch(m);
+
+    const int x = GET_X_LPARAM(m.lParam), y = GET_Y_LPARAM(m.lParam);
+    const swfp::tk::ShiftState shift = swfp::tk::ShiftFromMouseKeys(m.wParam);
+    HostMouseSettings settings{IgnoreMouse, StandartMenu, (Style() & swfp::tk::csCaptureMouse) != 0};
+    for (HostMouseStep step : HostMouseSteps(input, settings)) {
+        switch (step) {
+        case HostMouseStep::MouseDown: MouseDown(button, shift, x, y); break;
+        case HostMouseStep::MouseDownDouble: MouseDown(button, shift | swfp::tk::ssDouble, x, y); break;
+        case HostMouseStep::MouseMove: MouseMove(shift, x, y); break;
+        case HostMouseStep::MouseUp: MouseUp(button, shift, x, y); break;
+        case HostMouseStep::Base: DefaultHandler(m); break;
+        case HostMouseStep::CancelModes: break;  // the toolkit has no modal controls to cancel
+        case HostMouseStep::Capture: if (HandleAllocated()) SetCapture(WindowHandle()); break;
+        case HostMouseStep::ReleaseCapture:
+            if (HandleAllocated() && GetCapture() == WindowHandle()) ReleaseCapture();
+            break;
+        case HostMouseStep::Click:
+            if (x >= 0 && y >= 0 && x < Width() && y < Height()) Click();
+            break;
+        case HostMouseStep::DblClick: DblClick(); break;
+        }
+    }
+}
+
+}  // namespace flashhost

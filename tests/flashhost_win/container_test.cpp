@@ -1,0 +1,551 @@
+// The OLE container against the stand-in runtime: exact results of the site
+// interfaces, reference counts, the order of the object's calls as its log records
+// them, operations, version gating and events. Also the control without any module.
+#include <gtest/gtest.h>
+
+#include <olectl.h>
+
+#include "flashhost/FlashPlayerControl_win.h"
+#include "tests/support/swf_writer.h"
+#include "tests/flashhost_win/flashhost_test_support.h"
+#include "toolkit/application_win.h"
+
+using namespace flashhost;
+using Microsoft::WRL::ComPtr;
+using h5test::StandinLog;
+
+namespace {
+
+std::unique_ptr<TFlashPlayerControl> MakeControl(swfp::tk::TForm& form)
+{
+    auto control = std::make_unique<TFlashPlayerControl>(nullptr);
+    control->SetName("plr");
+    control->SetParent(&form);
+    return control;
+}
+
+template <class T>
+T* Poison()
+{
+    return reinterpret_cast<T*>(static_cast<uintptr_t>(0xdeadbeef));
+}
+
+}  // namespace
+
+// ---- without any runtime module ----------------------------------------------------
+
+TEST(NoModule, PlainWindowKeepsCopiesAndMethodsRaise)
+{
+    h5test::UseRuntimeModule(L"");
+    h5test::TestForm form;
+    auto control = MakeControl(form.Form());
+    EXPECT_FALSE(control->HasOleObject());
+    EXPECT_EQ(control->GetFlashMajorVersion(), -1);
+
+    control->SetQuality(3);
+    EXPECT_EQ(control->Quality(), 3);
+    control->SetLoop(true);
+    EXPECT_TRUE(control->Loop());
+    control->SetFlashVars(L"a=1");
+    EXPECT_EQ(control->FlashVars(), L"a=1");
+    EXPECT_EQ(control->TotalFrames(), 0);
+    EXPECT_EQ(control->ReadyState(), 0);
+    EXPECT_EQ(control->TGetPropertyAsNumber(L"/", 0), 0.0);
+    control->SetMovie(L"http://example.invalid/movie.swf");
+    EXPECT_EQ(control->Movie(), L"http://example.invalid/movie.swf");
+
+    try {
+        control->Play();
+        FAIL() << "Play without a Flash object must raise";
+    } catch (const EOleError& e) {
+        EXPECT_EQ(e.Code(), E_NOINTERFACE);
+        EXPECT_STRNE(e.what(), "");
+    }
+    EXPECT_THROW(control->CurrentFrame(), EOleError);
+
+    // The window is an ordinary child that paints the system window colour, not its own colour.
+    control->SetColor(0x0000FF);
+    HWND hwnd = control->Handle();
+    ASSERT_TRUE(IsWindow(hwnd));
+    EXPECT_EQ(GetParent(hwnd), form.Form().WindowHandle());
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, 100, 100);
+    HGDIOBJ old = SelectObject(dc, bmp);
+    control->Perform(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    EXPECT_EQ(GetPixel(dc, 10, 10), GetSysColor(COLOR_WINDOW));
+    SelectObject(dc, old);
+    DeleteObject(bmp);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+}
+
+// ---- the container contract ---------------------------------------------------------
+
+class Container : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { h5test::UseRuntimeModule(L"flash_standin.dll"); }
+    StandinLog log;
+    h5test::TestForm form;
+};
+
+TEST_F(Container, ConstructionAsksTheProviderAndLaysOutFromTheObjectsExtent)
+{
+    auto control = std::make_unique<TFlashPlayerControl>(nullptr);
+    ASSERT_TRUE(control->HasOleObject()) << log.Dump();
+    EXPECT_EQ(log.Find("call CreateInstance hr=0x00000000"), 0) << log.Dump();
+    EXPECT_EQ(log.Find("call GetExtent 1"), 1) << log.Dump();
+    EXPECT_EQ(control->GetFlashMajorVersion(), 8) << "a version 10 object counts as 8";
+    EXPECT_EQ(control->TabStop, true);
+    EXPECT_EQ(control->Style(), unsigned(swfp::tk::csDoubleClicks | swfp::tk::csNoStdEvents));
+    // The client site is not forced on the object at construction ...
+    EXPECT_LT(log.Find("call SetClientSite 1"), 0) << log.Dump();
+    // ... but when the control gets a parent.
+    log.Clear();
+    control->SetParent(&form.Form());
+    EXPECT_GE(log.Find("call SetClientSite 1"), 0) << log.Dump();
+    EXPECT_GE(log.Find("call OnAmbientPropertyChange -1"), 0) << log.Dump();
+}
+
+TEST_F(Container, QueryInterfaceAnswersExactlyTheSiteInterfaces)
+{
+    auto control = MakeControl(form.Form());
+    IUnknown* unknown = static_cast<IOleClientSite*>(control.get());
+    for (REFIID iid : {IID_IUnknown, IID_IOleClientSite, IID_IOleInPlaceSite, IID_IOleInPlaceFrame,
+                       IID_IOleControlSite, IID_IDispatch, IID_IPropertyNotifySink, IID_ISimpleFrameSite}) {
+        void* out = Poison<void>();
+        EXPECT_EQ(unknown->QueryInterface(iid, &out), S_OK);
+        ASSERT_NE(out, nullptr);
+        // Every interface leads back to one identity.
+        IUnknown* identity = nullptr;
+        static_cast<IUnknown*>(out)->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&identity));
+        EXPECT_EQ(identity, unknown);
+        identity->Release();
+        static_cast<IUnknown*>(out)->Release();
+    }
+    for (REFIID iid : {IID_IOleWindow, IID_IOleInPlaceUIWindow, IID_IStream, IID_IOleContainer}) {
+        void* out = Poison<void>();
+        EXPECT_EQ(unknown->QueryInterface(iid, &out), E_NOINTERFACE);
+        EXPECT_EQ(out, nullptr);
+    }
+}
+
+TEST_F(Container, ReferenceCountIsSharedAndNeverFreesTheControl)
+{
+    auto control = MakeControl(form.Form());
+    IOleClientSite* site = control.get();
+    const ULONG base = site->AddRef();
+    ComPtr<IOleInPlaceFrame> frame;
+    ASSERT_EQ(site->QueryInterface(IID_PPV_ARGS(&frame)), S_OK);
+    EXPECT_EQ(site->AddRef(), base + 2) << "the frame part counts on the control";
+    EXPECT_EQ(site->Release(), base + 1);
+    frame.Reset();
+    EXPECT_EQ(site->Release(), base - 1);
+    // Down to zero and below the control lives on: its owner frees it.
+    while (control->RefCount() > 0) site->Release();
+    control->SetQuality(2);
+    EXPECT_EQ(control->Quality(), 2);
+    site->AddRef();
+}
+
+TEST_F(Container, SiteMethodsAnswerWithTheirFixedResults)
+{
+    auto control = MakeControl(form.Form());
+    IOleClientSite* client = control.get();
+    IMoniker* moniker = Poison<IMoniker>();
+    EXPECT_EQ(client->GetMoniker(OLEGETMONIKER_ONLYIFTHERE, OLEWHICHMK_CONTAINER, &moniker), E_NOTIMPL);
+    EXPECT_EQ(moniker, nullptr);
+    IOleContainer* container = Poison<IOleContainer>();
+    EXPECT_EQ(client->GetContainer(&container), E_NOINTERFACE);
+    EXPECT_EQ(container, nullptr);
+    EXPECT_EQ(client->SaveObject(), S_OK);
+    EXPECT_EQ(client->OnShowWindow(TRUE), S_OK);
+
+    IOleInPlaceSite* site = control.get();
+    EXPECT_EQ(site->CanInPlaceActivate(), S_OK);
+    EXPECT_EQ(site->ContextSensitiveHelp(TRUE), S_OK);
+    EXPECT_EQ(site->Scroll(SIZE{1, 1}), E_NOTIMPL);
+    EXPECT_EQ(site->DiscardUndoState(), E_NOTIMPL);
+    HWND parent = Poison<HWND__>();
+    EXPECT_EQ(site->GetWindow(&parent), S_OK);
+    EXPECT_EQ(parent, form.Form().WindowHandle());
+
+    ComPtr<IOleInPlaceFrame> frame;
+    ASSERT_EQ(client->QueryInterface(IID_PPV_ARGS(&frame)), S_OK);
+    RECT border;
+    BORDERWIDTHS widths{};
+    EXPECT_EQ(frame->GetBorder(&border), INPLACE_E_NOTOOLSPACE);
+    EXPECT_EQ(frame->RequestBorderSpace(&widths), INPLACE_E_NOTOOLSPACE);
+    EXPECT_EQ(frame->SetBorderSpace(&widths), E_NOTIMPL);
+    EXPECT_EQ(frame->SetActiveObject(nullptr, nullptr), S_OK);
+    EXPECT_EQ(frame->SetStatusText(L"x"), S_OK);
+    EXPECT_EQ(frame->EnableModeless(TRUE), S_OK);
+    MSG msg{};
+    EXPECT_EQ(frame->TranslateAccelerator(&msg, 0), S_FALSE);
+    HWND top = nullptr;
+    EXPECT_EQ(frame->GetWindow(&top), S_OK);
+    EXPECT_EQ(top, form.Form().WindowHandle()) << "the frame window is the top-level parent";
+
+    IOleControlSite* controlSite = control.get();
+    EXPECT_EQ(controlSite->OnControlInfoChanged(), E_NOTIMPL);
+    EXPECT_EQ(controlSite->LockInPlaceActive(TRUE), E_NOTIMPL);
+    EXPECT_EQ(controlSite->TranslateAccelerator(&msg, 0), E_NOTIMPL);
+    EXPECT_EQ(controlSite->OnFocus(TRUE), E_NOTIMPL);
+    EXPECT_EQ(controlSite->ShowPropertyFrame(), E_NOTIMPL);
+    IDispatch* extended = Poison<IDispatch>();
+    EXPECT_EQ(controlSite->GetExtendedControl(&extended), E_NOTIMPL);
+    EXPECT_EQ(extended, nullptr);
+
+    // At 96 pixels per inch: 2540 HIMETRIC is one inch; 1 pixel is 26 HIMETRIC rounded.
+    POINTL himetric{2540, 5080};
+    POINTF point{0, 0};
+    EXPECT_EQ(controlSite->TransformCoords(&himetric, &point, XFORMCOORDS_HIMETRICTOCONTAINER), S_OK);
+    EXPECT_FLOAT_EQ(point.x, 96.0f);
+    EXPECT_FLOAT_EQ(point.y, 192.0f);
+    point = POINTF{1.0f, 96.0f};
+    EXPECT_EQ(controlSite->TransformCoords(&himetric, &point, XFORMCOORDS_CONTAINERTOHIMETRIC), S_OK);
+    EXPECT_EQ(himetric.x, 26);
+    EXPECT_EQ(himetric.y, 2540);
+
+    IPropertyNotifySink* notify = control.get();
+    EXPECT_EQ(notify->OnChanged(1), S_OK);
+    EXPECT_EQ(notify->OnRequestEdit(1), S_OK);
+    ISimpleFrameSite* simple = control.get();
+    LRESULT r = 0;
+    DWORD cookie = 0;
+    EXPECT_EQ(simple->PreMessageFilter(nullptr, 0, 0, 0, &r, &cookie), S_OK);
+    EXPECT_EQ(simple->PostMessageFilter(nullptr, 0, 0, 0, &r, cookie), S_OK);
+}
+
+TEST_F(Container, WithoutParentTheSiteHasNoWindow)
+{
+    TFlashPlayerControl control(nullptr);
+    HWND window = Poison<HWND__>();
+    EXPECT_EQ(static_cast<IOleInPlaceSite&>(control).GetWindow(&window), E_FAIL);
+    EXPECT_EQ(window, nullptr);
+}
+
+TEST_F(Container, AmbientPropertiesAnswerOnlyPropertyGets)
+{
+    auto control = MakeControl(form.Form());
+    IDispatch* ambient = control.get();
+    UINT count = 0xdeadbeef;
+    EXPECT_EQ(ambient->GetTypeInfoCount(&count), S_OK);
+    EXPECT_EQ(count, 0u);
+    ITypeInfo* info = Poison<ITypeInfo>();
+    EXPECT_EQ(ambient->GetTypeInfo(0, 0, &info), E_NOTIMPL);
+    EXPECT_EQ(info, nullptr);
+    DISPID id = 0;
+    LPOLESTR name = const_cast<LPOLESTR>(L"UserMode");
+    EXPECT_EQ(ambient->GetIDsOfNames(IID_NULL, &name, 1, 0, &id), E_NOTIMPL);
+
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    auto get = [&](DISPID which, VARIANT& v, WORD flags = DISPATCH_PROPERTYGET) {
+        VariantInit(&v);
+        return ambient->Invoke(which, IID_NULL, 0, flags, &none, &v, nullptr, nullptr);
+    };
+    VARIANT v;
+    const struct { DISPID id; bool value; } truths[] = {{-706, true}, {-709, true}, {-710, false}, {-711, false},
+                                                       {-712, false}, {-714, true}, {-715, true}};
+    for (const auto& t : truths) {
+        EXPECT_EQ(get(t.id, v), S_OK) << t.id;
+        EXPECT_EQ(v.vt, VT_BOOL) << t.id;
+        EXPECT_EQ(v.boolVal, t.value ? VARIANT_TRUE : VARIANT_FALSE) << t.id;
+    }
+    control->SetColor(0x123456);
+    EXPECT_EQ(get(-701, v), S_OK);
+    EXPECT_EQ(v.vt, VT_I4);
+    EXPECT_EQ(v.lVal, 0x123456);
+    EXPECT_EQ(get(-702, v), S_OK);
+    ASSERT_EQ(v.vt, VT_BSTR);
+    EXPECT_STREQ(v.bstrVal, L"plr");
+    VariantClear(&v);
+    EXPECT_EQ(get(-705, v), S_OK);
+    EXPECT_EQ(v.lVal, static_cast<LONG>(GetUserDefaultLCID()));
+    EXPECT_EQ(get(-703, v), S_OK);
+    ASSERT_EQ(v.vt, VT_DISPATCH);
+    ComPtr<IFont> font;
+    EXPECT_EQ(v.pdispVal->QueryInterface(IID_PPV_ARGS(&font)), S_OK);
+    VariantClear(&v);
+
+    EXPECT_EQ(get(-713, v), DISP_E_MEMBERNOTFOUND);
+    EXPECT_EQ(get(12345, v), DISP_E_MEMBERNOTFOUND);
+    EXPECT_EQ(get(-709, v, DISPATCH_METHOD), DISP_E_MEMBERNOTFOUND);
+    EXPECT_EQ(ambient->Invoke(-709, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, nullptr, nullptr, nullptr),
+              DISP_E_MEMBERNOTFOUND);
+}
+
+TEST_F(Container, ActivationAdoptsTheObjectsWindowInTheSitesOrder)
+{
+    auto control = std::make_unique<TFlashPlayerControl>(nullptr);
+    control->SetBounds(10, 20, 300, 200);
+    log.Clear();
+    // A parent with a window gives the control its window at once.
+    control->SetParent(&form.Form());
+    HWND hwnd = control->WindowHandle();
+    ASSERT_TRUE(IsWindow(hwnd)) << log.Dump();
+    EXPECT_TRUE(control->InPlaceActive());
+    EXPECT_EQ(GetParent(hwnd), form.Form().WindowHandle());
+
+    const int site = log.Find("call SetClientSite 1");
+    const int ambient = log.Find("call OnAmbientPropertyChange -1");
+    const int verb = log.Find("call DoVerb -5 10 20 310 220");
+    const int activate = log.Find("site OnInPlaceActivate hr=0x00000000");
+    const int context = log.Find("site GetWindowContext hr=0x00000000");
+    const int show = log.Find("site ShowObject hr=0x00000000");
+    EXPECT_GE(site, 0) << log.Dump();
+    EXPECT_LT(site, ambient) << log.Dump();
+    EXPECT_LT(ambient, verb) << log.Dump();
+    EXPECT_LT(verb, activate) << log.Dump();
+    EXPECT_LT(activate, context) << log.Dump();
+    EXPECT_LT(context, show) << log.Dump();
+
+    // The in-place object's window is the control's window.
+    ComPtr<IOleInPlaceObject> inPlace;
+    ASSERT_EQ(control->OleObject()->QueryInterface(IID_PPV_ARGS(&inPlace)), S_OK);
+    HWND objectWindow = nullptr;
+    EXPECT_EQ(inPlace->GetWindow(&objectWindow), S_OK);
+    EXPECT_EQ(objectWindow, hwnd);
+
+    // The window context carries the bounds and the fixed clip rectangle.
+    ComPtr<IOleInPlaceFrame> frame;
+    ComPtr<IOleInPlaceUIWindow> doc;
+    RECT pos{}, clip{};
+    OLEINPLACEFRAMEINFO info{};
+    info.cb = sizeof info;
+    IOleInPlaceSite* s = control.get();
+    EXPECT_EQ(s->GetWindowContext(&frame, &doc, &pos, &clip, &info), S_OK);
+    EXPECT_TRUE(frame);
+    EXPECT_FALSE(doc);
+    EXPECT_EQ(pos.left, 10);
+    EXPECT_EQ(pos.bottom, 220);
+    EXPECT_EQ(clip.right, 32767);
+    EXPECT_EQ(clip.bottom, 32767);
+    EXPECT_FALSE(info.fMDIApp);
+    EXPECT_EQ(info.hwndFrame, form.Form().WindowHandle());
+    EXPECT_EQ(info.cAccelEntries, 0u);
+}
+
+TEST_F(Container, ResizeSendsTheExtentFirstThenReactivatesWithTheNewBounds)
+{
+    auto control = MakeControl(form.Form());
+    control->SetBounds(0, 0, 300, 200);
+    control->HandleNeeded();
+    log.Clear();
+    control->SetBounds(5, 6, 650, 476);
+    const int extent = log.Find("call SetExtent 1 17198 12594");
+    const int verb = log.Find("call DoVerb -5 5 6 655 482");
+    EXPECT_GE(extent, 0) << log.Dump();
+    EXPECT_GT(verb, extent) << log.Dump();
+    RECT r;
+    GetWindowRect(control->WindowHandle(), &r);
+    EXPECT_EQ(r.right - r.left, 650);
+    EXPECT_EQ(control->Width(), 650);
+
+    // A size the object refuses is not taken.
+    log.Clear();
+    control->SetBounds(5, 6, -20, 476);
+    EXPECT_GE(log.Find("call SetExtent 1 -529"), 0) << log.Dump();
+    EXPECT_EQ(control->Width(), 650);
+}
+
+TEST_F(Container, DestructionClosesUnadvisesAndClearsTheSite)
+{
+    auto control = MakeControl(form.Form());
+    control->HandleNeeded();
+    HWND hwnd = control->WindowHandle();
+    log.Clear();
+    control.reset();
+    const int close = log.Find("call Close 1");
+    const int site = log.Find("call SetClientSite 0");
+    EXPECT_GE(close, 0) << log.Dump();
+    EXPECT_GT(site, close) << log.Dump();
+    EXPECT_FALSE(IsWindow(hwnd)) << "the object destroyed its window on closing";
+}
+
+// ---- operations -----------------------------------------------------------------------
+
+TEST_F(Container, MethodsAndPropertiesReachTheirMembers)
+{
+    auto control = MakeControl(form.Form());
+    control->HandleNeeded();
+    log.Clear();
+    control->Rewind();
+    control->StopPlay();
+    control->SetZoomRect(0, 0, 11000, 8000);
+    control->Zoom(50);
+    control->Pan(1, 2, 1);
+    control->GotoFrame(0);
+    EXPECT_EQ(control->CurrentFrame(), 0);
+    EXPECT_FALSE(control->IsPlaying());
+    EXPECT_EQ((control->FlashVersion() >> 16) & 0xFF, 10);
+    const int rewind = log.Find("call Rewind");
+    EXPECT_GE(rewind, 0) << log.Dump();
+    EXPECT_GT(log.Find("call StopPlay"), rewind);
+    EXPECT_GE(log.Find("call SetZoomRect 0 0 11000 8000"), 0);
+    EXPECT_GE(log.Find("call Zoom 50"), 0);
+    EXPECT_GE(log.Find("call Pan 1 2 1"), 0);
+    EXPECT_GE(log.Find("call GotoFrame 0"), 0);
+
+    log.Clear();
+    control->SetQuality(3);
+    control->SetLoop(true);
+    control->SetScale(L"showall");
+    control->SetBackgroundColor(0x00FF00);
+    EXPECT_GE(log.Find("call put_Quality 3"), 0) << log.Dump();
+    EXPECT_GE(log.Find("call put_Loop -1"), 0) << log.Dump();
+    EXPECT_GE(log.Find("call put_Scale showall"), 0) << log.Dump();
+    log.Clear();
+    EXPECT_EQ(control->Quality(), 3);
+    EXPECT_GE(log.Find("call get_Quality"), 0) << "the getter asks the object, not the copy";
+    EXPECT_TRUE(control->Loop());
+    EXPECT_EQ(control->Scale(), L"showall");
+}
+
+// ---- version gating -------------------------------------------------------------------
+
+class VersionGating : public ::testing::Test {
+protected:
+    StandinLog log;
+    h5test::TestForm form;
+    static void TearDownTestSuite() { h5test::UseRuntimeModule(L"flash_standin.dll"); }
+};
+
+TEST_F(VersionGating, VersionSixStoresButDoesNotForwardTheLaterMembers)
+{
+    h5test::UseRuntimeModule(L"flash_standin_v6.dll");
+    auto control = MakeControl(form.Form());
+    ASSERT_TRUE(control->HasOleObject());
+    EXPECT_EQ(control->GetFlashMajorVersion(), 6);
+    log.Clear();
+    control->SetSWRemote(L"remote");
+    control->SetFlashVars(L"a=1");
+    control->SetQuality(2);
+    EXPECT_LT(log.Find("call put_SWRemote"), 0) << log.Dump();
+    EXPECT_LT(log.Find("call put_FlashVars"), 0) << log.Dump();
+    EXPECT_GE(log.Find("call put_Quality 2"), 0) << log.Dump();
+    EXPECT_EQ(control->SWRemote(), L"remote");
+    EXPECT_EQ(control->FlashVars(), L"a=1");
+    EXPECT_EQ(control->TGetPropertyAsNumber(L"/", 1), 0.0);
+    EXPECT_LT(log.Find("call TGetPropertyAsNumber"), 0);
+}
+
+TEST_F(VersionGating, VersionSevenForwardsItsWholeTail)
+{
+    h5test::UseRuntimeModule(L"flash_standin_v7.dll");
+    auto control = MakeControl(form.Form());
+    ASSERT_TRUE(control->HasOleObject());
+    EXPECT_EQ(control->GetFlashMajorVersion(), 7);
+    log.Clear();
+    control->SetSWRemote(L"r7");
+    control->SetFlashVars(L"v=7");
+    control->SetAllowScriptAccess(L"always");
+    control->SetMovieData(L"data");
+    EXPECT_GE(log.Find("call put_SWRemote r7"), 0) << log.Dump();
+    EXPECT_GE(log.Find("call put_FlashVars v=7"), 0) << log.Dump();
+    EXPECT_GE(log.Find("call put_AllowScriptAccess always"), 0) << log.Dump();
+    EXPECT_GE(log.Find("call put_MovieData data"), 0) << log.Dump();
+    log.Clear();
+    EXPECT_EQ(control->MovieData(), L"data");
+    EXPECT_GE(log.Find("call get_MovieData"), 0) << log.Dump();
+    control->TGetPropertyAsNumber(L"/", 1);
+    EXPECT_GE(log.Find("call TGetPropertyAsNumber"), 0) << log.Dump();
+}
+
+TEST_F(VersionGating, VersionNineCountsAsEight)
+{
+    h5test::UseRuntimeModule(L"flash_standin_v9.dll");
+    auto control = MakeControl(form.Form());
+    ASSERT_TRUE(control->HasOleObject());
+    EXPECT_EQ(control->GetFlashMajorVersion(), 8);
+    log.Clear();
+    control->SetFlashVars(L"v=9");
+    control->SetAllowScriptAccess(L"never");
+    control->SetMovieData(L"kept");
+    EXPECT_GE(log.Find("call put_FlashVars v=9"), 0) << log.Dump();
+    EXPECT_GE(log.Find("call put_AllowScriptAccess never"), 0) << log.Dump();
+    EXPECT_LT(log.Find("call put_MovieData"), 0) << log.Dump();
+    EXPECT_EQ(control->MovieData(), L"kept");
+    EXPECT_EQ(control->TGetPropertyAsNumber(L"/", 1), 0.0);
+    EXPECT_LT(log.Find("call TGetPropertyAsNumber"), 0) << log.Dump();
+}
+
+// ---- events ---------------------------------------------------------------------------
+
+TEST_F(Container, EventsReachTheirHandlersAndAFailingHandlerDoesNotStopTheNext)
+{
+    auto control = MakeControl(form.Form());
+    control->HandleNeeded();
+    std::vector<std::wstring> commands;
+    std::vector<long> states, progress;
+    std::vector<std::string> reported;
+    swfp::tk::Application().OnException = [&](std::exception_ptr e) {
+        try {
+            std::rethrow_exception(e);
+        } catch (const std::exception& ex) {
+            reported.push_back(ex.what());
+        }
+    };
+    control->OnFSCommand = [&](TFlashPlayerControl& sender, const std::wstring& cmd, const std::wstring& args) {
+        EXPECT_EQ(&sender, control.get());
+        commands.push_back(cmd + L"|" + args);
+        if (commands.size() == 1) throw std::runtime_error("handler failed");
+    };
+    control->OnReadyStateChange = [&](TFlashPlayerControl&, long s) { states.push_back(s); };
+    control->OnProgress = [&](TFlashPlayerControl&, long p) { progress.push_back(p); };
+
+    const auto movie = SwfWriter().FSCommand("first", "one").FSCommand("second", "two").ShowFrame().Build();
+    flashrt::TMemoryStream stream(movie);
+    control->LoadMovieFromStream(stream);
+
+    ASSERT_EQ(commands.size(), 2u) << log.Dump();
+    EXPECT_EQ(commands[0], L"first|one");
+    EXPECT_EQ(commands[1], L"second|two");
+    EXPECT_EQ(reported, (std::vector<std::string>{"handler failed"}));
+    ASSERT_FALSE(states.empty());
+    EXPECT_EQ(states.back(), 4);
+    ASSERT_FALSE(progress.empty());
+    EXPECT_EQ(progress.back(), 100);
+    swfp::tk::Application().OnException = nullptr;
+}
+
+TEST_F(Container, StockEventsBecomeTheControlsNotifications)
+{
+    auto control = MakeControl(form.Form());
+    std::vector<std::string> seen;
+    control->OnMouseDown = [&](swfp::tk::TComponent&, swfp::tk::MouseButton b, swfp::tk::ShiftState s, int x, int y) {
+        seen.push_back("down " + std::to_string(int(b)) + " " + std::to_string(s) + " " + std::to_string(x) + "," +
+                       std::to_string(y));
+    };
+    control->OnKeyDown = [&](TFlashPlayerControl&, WORD& key, swfp::tk::ShiftState s) {
+        seen.push_back("key " + std::to_string(key) + " " + std::to_string(s));
+        key = 0;  // swallowed: written back to the object
+    };
+    // MouseDown(button, shift, x, y) arrives last argument first.
+    VARIANT mouse[4];
+    for (auto& v : mouse) VariantInit(&v), v.vt = VT_I4;
+    mouse[3].lVal = 6;  // right and middle: the lowest set bit wins
+    mouse[2].lVal = 1;  // shift
+    mouse[1].lVal = 40;
+    mouse[0].lVal = 30;
+    DISPPARAMS p{mouse, nullptr, 4, 0};
+    control->StandardEvent(DISPID_MOUSEDOWN, p);
+    SHORT key = 65;
+    VARIANT keys[2];
+    VariantInit(&keys[0]);
+    VariantInit(&keys[1]);
+    keys[1].vt = VT_BYREF | VT_I2;
+    keys[1].piVal = &key;
+    keys[0].vt = VT_I2;
+    keys[0].iVal = 2;  // control
+    DISPPARAMS k{keys, nullptr, 2, 0};
+    control->StandardEvent(DISPID_KEYDOWN, k);
+    DISPPARAMS tooFew{keys, nullptr, 1, 0};
+    control->StandardEvent(DISPID_KEYDOWN, tooFew);
+    const std::string right = std::to_string(int(swfp::tk::MouseButton::Right));
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0], "down " + right + " " + std::to_string(swfp::tk::ssShift | swfp::tk::ssRight | swfp::tk::ssMiddle) +
+                           " 40,30");
+    EXPECT_EQ(seen[1], "key 65 " + std::to_string(swfp::tk::ssCtrl));
+    EXPECT_EQ(key, 0) << "a changed key is written back by reference";
+}
