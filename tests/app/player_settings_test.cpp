@@ -149,17 +149,4 @@ TEST(PlayerSettings, FieldTableMatchesTheRecord) {
   EXPECT_EQ(find("Reserved2123"), nullptr) << "unnamed ranges are not listed";
 }
 
-TEST(PlayerSettings, VisibleCommandBitsAreDistinctAndCoverFourteenCommands) {
-  const uint16_t bits[] = {kVisibleZoomIn, kVisibleZoomOut, kVisibleZoomAll, kVisibleQuality, kVisiblePlay,
-                           kVisibleLoop,   kVisibleRewind,  kVisibleForward, kVisibleBack,    kVisibleEnd,
-                           kVisiblePrint,  kVisibleSound,   kVisibleClose,   kVisibleAbout};
-  uint16_t all = 0;
-  for (uint16_t b : bits) {
-    EXPECT_EQ(all & b, 0) << "bit used twice";
-    all = static_cast<uint16_t>(all | b);
-  }
-  EXPECT_EQ(all, kVisibleAllCommands);
-  EXPECT_EQ(all & 0xC000, 0);
-}
-
 }  // namespace
