@@ -6,6 +6,7 @@
 #include <new>
 
 #include "standin/observation_log.h"
+#include "standin/com_adopt_win.h"
 #include "standin/resource_ids.h"
 
 using Microsoft::WRL::ComPtr;
@@ -24,8 +25,8 @@ void LogSite(const char* method, HRESULT hr) {
 
 FlashObject::FlashObject() {
   ModuleAddRef();
-  eventPoint_.Attach(new ConnectionPoint(this, DIID_ShockwaveFlashEvents));
-  notifyPoint_.Attach(new ConnectionPoint(this, IID_IPropertyNotifySink));
+  eventPoint_ = standin::Adopt(new ConnectionPoint(this, DIID_ShockwaveFlashEvents));
+  notifyPoint_ = standin::Adopt(new ConnectionPoint(this, IID_IPropertyNotifySink));
 }
 
 FlashObject::~FlashObject() {

@@ -79,7 +79,10 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* out) {
   return hr;
 }
 
-STDAPI DllCanUnloadNow() { return g_moduleRefs == 0 ? S_OK : S_FALSE; }
+STDAPI DllCanUnloadNow() {
+  Log("call DllCanUnloadNow refs=%ld", g_moduleRefs);
+  return g_moduleRefs == 0 ? S_OK : S_FALSE;
+}
 
 STDAPI DllRegisterServer() {
   wchar_t path[MAX_PATH];

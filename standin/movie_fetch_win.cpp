@@ -4,6 +4,7 @@
 #include <wrl/client.h>
 
 #include "standin/observation_log.h"
+#include "standin/com_adopt_win.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -97,7 +98,7 @@ FetchedMovie FetchUrl(const std::wstring& url, const FetchProgress& progress) {
   ComPtr<IBindCtx> context;
   if (FAILED(CreateBindCtx(0, context.GetAddressOf()))) return result;
   ComPtr<BindCallback> callback;
-  callback.Attach(new BindCallback(progress));
+  callback = standin::Adopt(new BindCallback(progress));
   ComPtr<IBindStatusCallback> previous;
   hr = RegisterBindStatusCallback(context.Get(), callback.Get(), previous.GetAddressOf(), 0);
   if (FAILED(hr)) return result;

@@ -1,0 +1,171 @@
+#include "tests/standin/standin_harness_win.h"
+
+#include <fstream>
+#include <sstream>
+
+namespace standin_test {
+
+std::string Narrow(const std::wstring& w) {
+  int n = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  if (n <= 1) return {};
+  std::string s(n - 1, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, s.data(), n, nullptr, nullptr);
+  return s;
+}
+
+std::wstring ExeDir() {
+  wchar_t path[MAX_PATH];
+  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring p(path, n);
+  return p.substr(0, p.find_last_of(L"\\/") + 1);
+}
+
+std::wstring TempPath(const std::wstring& name) {
+  wchar_t dir[MAX_PATH];
+  GetTempPathW(MAX_PATH, dir);
+  return std::wstring(dir) + L"standin_" + std::to_wstring(GetCurrentProcessId()) + L"_" + name;
+}
+
+std::wstring WriteTempFile(const std::wstring& name, const std::vector<uint8_t>& bytes) {
+  std::wstring path = TempPath(name);
+  HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  DWORD written = 0;
+  WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(f);
+  return path;
+}
+
+namespace {
+std::wstring LogPath() { return TempPath(L"observation.log"); }
+}  // namespace
+
+void ResetLog() {
+  SetEnvironmentVariableW(L"FLASH_STANDIN_LOG", LogPath().c_str());
+  DeleteFileW(LogPath().c_str());
+}
+
+std::vector<std::string> LogLines() {
+  std::vector<std::string> lines;
+  HANDLE f = CreateFileW(LogPath().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return lines;
+  std::string text;
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(f, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
+  CloseHandle(f);
+  std::istringstream in(text);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+int FindLine(const std::vector<std::string>& lines, const std::string& line, int from) {
+  for (size_t i = from < 0 ? 0 : from; i < lines.size(); ++i)
+    if (lines[i] == line) return static_cast<int>(i);
+  return -1;
+}
+
+int FindPrefix(const std::vector<std::string>& lines, const std::string& prefix, int from) {
+  for (size_t i = from < 0 ? 0 : from; i < lines.size(); ++i)
+    if (lines[i].compare(0, prefix.size(), prefix) == 0) return static_cast<int>(i);
+  return -1;
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  while (!done()) {
+    if (GetTickCount() - start > timeoutMs) return false;
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    Sleep(5);
+  }
+  return true;
+}
+
+HostWindow::HostWindow() {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"StandinTestHost";
+  RegisterClassW(&wc);  // a second registration fails harmlessly
+  hwnd_ = CreateWindowExW(0, L"StandinTestHost", L"stand-in test", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE,
+                          0, 0, 640, 480, nullptr, nullptr, wc.hInstance, nullptr);
+}
+
+HostWindow::~HostWindow() {
+  if (hwnd_) DestroyWindow(hwnd_);
+}
+
+HRESULT STDMETHODCALLTYPE TestSite::QueryInterface(REFIID riid, void** out) {
+  *out = nullptr;
+  if (riid == IID_IUnknown || riid == IID_IOleClientSite) *out = static_cast<IOleClientSite*>(this);
+  else if (riid == IID_IOleInPlaceSite || riid == IID_IOleWindow) *out = static_cast<IOleInPlaceSite*>(this);
+  else return E_NOINTERFACE;
+  AddRef();
+  return S_OK;
+}
+
+std::vector<EventSink::Event> EventSink::Of(DISPID id) const {
+  std::vector<Event> out;
+  for (const Event& e : events)
+    if (e.id == id) out.push_back(e);
+  return out;
+}
+
+HRESULT STDMETHODCALLTYPE EventSink::QueryInterface(REFIID riid, void** out) {
+  *out = nullptr;
+  if (riid == IID_IUnknown || riid == IID_IDispatch || riid == DIID_ShockwaveFlashEvents) {
+    *out = static_cast<IDispatch*>(this);
+    AddRef();
+    return S_OK;
+  }
+  return E_NOINTERFACE;
+}
+
+HRESULT STDMETHODCALLTYPE EventSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) {
+  Event e{id, {}};
+  for (UINT i = params ? params->cArgs : 0; i-- > 0;) {  // last argument first in the array
+    VARIANT& v = params->rgvarg[i];
+    if (v.vt == VT_BSTR) e.args.push_back(v.bstrVal ? std::wstring(v.bstrVal, SysStringLen(v.bstrVal)) : L"");
+    else if (v.vt == VT_I4) e.args.push_back(std::to_wstring(v.lVal));
+    else e.args.push_back(L"?vt=" + std::to_wstring(v.vt));
+  }
+  events.push_back(std::move(e));
+  return S_OK;
+}
+
+ComPtr<IOleObject> CreateFromFactory(GetClassObjectFn getClassObject) {
+  ComPtr<IClassFactory> factory;
+  if (!getClassObject || FAILED(getClassObject(CLSID_ShockwaveFlash, IID_IClassFactory,
+                                               reinterpret_cast<void**>(factory.GetAddressOf()))))
+    return nullptr;
+  ComPtr<IOleObject> object;
+  factory->CreateInstance(nullptr, IID_IOleObject, reinterpret_cast<void**>(object.GetAddressOf()));
+  return object;
+}
+
+ComPtr<IOleObject> CreateFromModule(const std::wstring& name, HMODULE* moduleOut) {
+  HMODULE module = LoadLibraryW((ExeDir() + name).c_str());
+  if (moduleOut) *moduleOut = module;
+  if (!module) return nullptr;
+  return CreateFromFactory(reinterpret_cast<GetClassObjectFn>(
+      reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject"))));
+}
+
+DWORD AdviseEvents(IUnknown* object, IDispatch* sink) {
+  ComPtr<IConnectionPointContainer> container;
+  ComPtr<IConnectionPoint> point;
+  DWORD cookie = 0;
+  if (SUCCEEDED(object->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(container.GetAddressOf()))) &&
+      SUCCEEDED(container->FindConnectionPoint(DIID_ShockwaveFlashEvents, point.GetAddressOf())))
+    point->Advise(sink, &cookie);
+  return cookie;
+}
+
+}  // namespace standin_test

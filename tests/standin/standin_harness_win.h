@@ -1,0 +1,149 @@
+// Test equipment for the stand-in module under Wine: a plain host window, a
+// minimal client site that records the calls it receives, an event sink, the
+// observation log, and small COM helpers.
+#pragma once
+
+#include <windows.h>
+#include <ocidl.h>
+#include <oleauto.h>
+#include <olectl.h>
+#include <wrl/client.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "flashhost/flash_interfaces_win.h"
+#include "standin/com_adopt_win.h"
+
+namespace standin_test {
+
+using Microsoft::WRL::ComPtr;
+
+// Owns a BSTR.
+class Bstr {
+ public:
+  explicit Bstr(const std::wstring& s) : b_(SysAllocStringLen(s.data(), static_cast<UINT>(s.size()))) {}
+  Bstr() = default;
+  ~Bstr() { SysFreeString(b_); }
+  Bstr(const Bstr&) = delete;
+  Bstr& operator=(const Bstr&) = delete;
+  operator BSTR() const { return b_; }
+  BSTR* out() { SysFreeString(b_); b_ = nullptr; return &b_; }
+  std::wstring str() const { return b_ ? std::wstring(b_, SysStringLen(b_)) : std::wstring(); }
+
+ private:
+  BSTR b_ = nullptr;
+};
+
+std::string Narrow(const std::wstring& w);
+std::wstring ExeDir();
+std::wstring TempPath(const std::wstring& name);
+std::wstring WriteTempFile(const std::wstring& name, const std::vector<uint8_t>& bytes);
+
+// The observation log file of this test process (FLASH_STANDIN_LOG).
+void ResetLog();
+std::vector<std::string> LogLines();
+// Index of the first line equal to `line` at or after `from`, or -1.
+int FindLine(const std::vector<std::string>& lines, const std::string& line, int from = 0);
+// Index of the first line starting with `prefix` at or after `from`, or -1.
+int FindPrefix(const std::vector<std::string>& lines, const std::string& prefix, int from = 0);
+
+// Runs the message loop until done() or the timeout; returns done().
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
+
+// A top-level window standing in for the container's window.
+class HostWindow {
+ public:
+  HostWindow();
+  ~HostWindow();
+  HWND hwnd() const { return hwnd_; }
+
+ private:
+  HWND hwnd_ = nullptr;
+};
+
+class TestSite final : public IOleClientSite, public IOleInPlaceSite {
+ public:
+  explicit TestSite(HWND window) : window_(window) {}
+  std::vector<std::string> calls;
+  RECT position{0, 0, 400, 300};
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override;
+  ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&refs_); }
+  ULONG STDMETHODCALLTYPE Release() override {
+    ULONG n = InterlockedDecrement(&refs_);
+    if (n == 0) delete this;
+    return n;
+  }
+  // IOleClientSite
+  HRESULT STDMETHODCALLTYPE SaveObject() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker** m) override { if (m) *m = nullptr; return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer** c) override { if (c) *c = nullptr; return E_NOINTERFACE; }
+  HRESULT STDMETHODCALLTYPE ShowObject() override { calls.push_back("ShowObject"); return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override { return E_NOTIMPL; }
+  // IOleWindow / IOleInPlaceSite
+  HRESULT STDMETHODCALLTYPE GetWindow(HWND* w) override { calls.push_back("GetWindow"); *w = window_; return S_OK; }
+  HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE CanInPlaceActivate() override { calls.push_back("CanInPlaceActivate"); return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnInPlaceActivate() override { calls.push_back("OnInPlaceActivate"); return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnUIActivate() override { calls.push_back("OnUIActivate"); return S_OK; }
+  HRESULT STDMETHODCALLTYPE GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** doc, LPRECT pos,
+                                             LPRECT clip, LPOLEINPLACEFRAMEINFO) override {
+    calls.push_back("GetWindowContext");
+    *frame = nullptr;
+    *doc = nullptr;
+    *pos = position;
+    *clip = RECT{0, 0, 32767, 32767};
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Scroll(SIZE) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE OnUIDeactivate(BOOL) override { calls.push_back("OnUIDeactivate"); return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnInPlaceDeactivate() override { calls.push_back("OnInPlaceDeactivate"); return S_OK; }
+  HRESULT STDMETHODCALLTYPE DiscardUndoState() override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE DeactivateAndUndo() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnPosRectChange(LPCRECT) override { return S_OK; }
+
+ private:
+  LONG refs_ = 1;
+  HWND window_;
+};
+
+// Records every event: its dispatch id and its arguments in declaration order.
+class EventSink final : public IDispatch {
+ public:
+  struct Event {
+    DISPID id;
+    std::vector<std::wstring> args;
+  };
+  std::vector<Event> events;
+  std::vector<Event> Of(DISPID id) const;
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override;
+  ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&refs_); }
+  ULONG STDMETHODCALLTYPE Release() override {
+    ULONG n = InterlockedDecrement(&refs_);
+    if (n == 0) delete this;
+    return n;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override { *n = 0; return S_OK; }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** t) override { *t = nullptr; return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) override;
+
+ private:
+  LONG refs_ = 1;
+};
+
+// The exported class factory of a module, found through the system loader.
+using GetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, LPVOID*);
+ComPtr<IOleObject> CreateFromFactory(GetClassObjectFn getClassObject);
+// Loads bin/<name> with LoadLibrary and creates the Flash object from it.
+ComPtr<IOleObject> CreateFromModule(const std::wstring& name, HMODULE* moduleOut = nullptr);
+
+// Connects a sink to the event interface; returns the cookie (0 on failure).
+DWORD AdviseEvents(IUnknown* object, IDispatch* sink);
+
+}  // namespace standin_test

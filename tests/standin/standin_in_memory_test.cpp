@@ -1,0 +1,130 @@
+// The stand-in module mapped by the project's in-memory loader, with its seven
+// intercepted imports answered by the player's substitutes: a movie held in
+// memory reaches it through the content manager, and the sound switch mutes it.
+#include <gtest/gtest.h>
+
+#include "flashrt/content_manager_win.h"
+#include "flashrt/flash_ocx_code_provider_win.h"
+#include "flashrt/import_hooks_win.h"
+#include "tests/standin/standin_harness_win.h"
+#include "tests/support/swf_writer.h"
+
+using namespace standin_test;
+
+namespace {
+
+std::vector<uint8_t> ReadModule(const std::wstring& name) {
+  std::vector<uint8_t> bytes;
+  HANDLE f = CreateFileW((ExeDir() + name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return bytes;
+  bytes.resize(GetFileSize(f, nullptr));
+  DWORD got = 0;
+  ReadFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
+  CloseHandle(f);
+  bytes.resize(got);
+  return bytes;
+}
+
+// The part of a Flash control the content manager talks to.
+class Client final : public flashrt::TContentClient {
+ public:
+  explicit Client(IShockwaveFlash* flash) : flash_(flash) {}
+  std::wstring ContentBase() override { return L""; }
+  bool LoadExternalResource(const std::string&, flashrt::TMemoryStream&) override { return false; }
+  void SetMovieURL(const std::wstring& url) override { flash_->put_Movie(Bstr(url)); }
+  void LoadMovieURL(int32_t layer, const std::wstring& url) override { flash_->LoadMovie(layer, Bstr(url)); }
+
+ private:
+  IShockwaveFlash* flash_;
+};
+
+int WaitForLine(const std::string& line, int from, DWORD timeoutMs) {
+  int found = -1;
+  PumpUntil([&] { return (found = FindLine(LogLines(), line, from)) >= 0; }, timeoutMs);
+  return found;
+}
+
+}  // namespace
+
+TEST(InMemoryStandin, MappedModulePlaysAMovieFromMemoryAndHonoursTheSoundSwitch) {
+  ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+  ResetLog();
+  {
+    flashrt::FlashRuntimeUnit unit(flashrt::MakeContentManager);
+    std::vector<uint8_t> image = ReadModule(L"flash_standin.dll");
+    ASSERT_FALSE(image.empty());
+    flashrt::LoadFlashOCXCodeFromStream(image);
+    ASSERT_NE(flashrt::FlashOCXCodeProvider(), nullptr);
+
+    HostWindow host;
+    ComPtr<IOleObject> object;
+    ASSERT_EQ(flashrt::FlashOCXCodeProvider()->CreateInstance(IID_IOleObject, reinterpret_cast<void**>(object.GetAddressOf())), S_OK);
+    ASSERT_TRUE(object);
+    ComPtr<IShockwaveFlash> flash;
+    ASSERT_EQ(object.As(&flash), S_OK);
+    ComPtr<TestSite> site;
+    site = standin::Adopt(new TestSite(host.hwnd()));
+    ASSERT_EQ(object->SetClientSite(site.Get()), S_OK);
+    RECT pos{0, 0, 320, 240};
+    ASSERT_EQ(object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site.Get(), 0, host.hwnd(), &pos), S_OK);
+    ComPtr<IOleInPlaceObject> inPlace;
+    ASSERT_EQ(object.As(&inPlace), S_OK);
+    HWND stage = nullptr;
+    ASSERT_EQ(inPlace->GetWindow(&stage), S_OK);
+
+    // Window class, cursor and menu came through the substitutes: the class under the
+    // host's per-process name, cursor and menu from the mapped image's resources.
+    char className[128] = {};
+    GetClassNameA(stage, className, sizeof className);
+    EXPECT_STREQ(className, flashrt::FlashWindowClassName());
+    auto lines = LogLines();
+    EXPECT_GE(FindLine(lines, "import LoadCursorA 101 ok=1"), 0);
+    EXPECT_GE(FindLine(lines, "import LoadMenuA 102 ok=1"), 0);
+    EXPECT_GE(FindLine(lines, "import CreateWindowExA FlashStandinStage hwnd=1"), 0);
+
+    std::vector<uint8_t> movie = SwfWriter()
+                                     .FrameRate(20)
+                                     .SoundStreamHead(SwfSoundRate::k22050, false, 1102)
+                                     .FSCommand("ready", "memory")
+                                     .ShowFrame()
+                                     .ShowFrame()
+                                     .Build();
+    Client client(flash.Get());
+    flashrt::TMemoryStream stream(movie);
+    std::string pseudo = flashrt::ContentManager().PutMovieFromStream(client, stream);
+    long frames = 0;
+    EXPECT_EQ(flash->get_TotalFrames(&frames), S_OK);
+    EXPECT_EQ(frames, 2);
+
+    lines = LogLines();
+    int path = FindLine(lines, "call put_Movie " + pseudo);
+    ASSERT_GE(path, 0) << pseudo;
+    // The pseudo path is not a file; the module asks for it as a URL and gets the memory copy.
+    EXPECT_GE(FindLine(lines, "import CreateFileA " + pseudo + " ok=0", path), 0);
+    int moniker = FindPrefix(lines, "import CreateURLMoniker file:///Z:/FromMemory/", path);
+    EXPECT_GE(moniker, 0);
+    EXPECT_GE(FindLine(lines, "movie bytes " + std::to_string(movie.size()) + " chunks 1", moniker), 0);
+    EXPECT_GE(FindLine(lines, "event FSCommand ready memory", moniker), 0);
+
+    // Sound on: tone buffers arrive intact. Sound off: the substitute zeroes them.
+    flashrt::SetFlashSoundEnabled(true);
+    ASSERT_EQ(flash->put_Loop(VARIANT_TRUE), S_OK);
+    ASSERT_EQ(flash->Play(), S_OK);
+    int on = WaitForLine("audio buffer zeroed=0", 0, 5000);
+    EXPECT_GE(on, 0);
+    flashrt::SetFlashSoundEnabled(false);
+    int mark = static_cast<int>(LogLines().size());
+    int off = WaitForLine("audio buffer zeroed=1", mark, 5000);
+    EXPECT_GE(off, 0);
+    flashrt::SetFlashSoundEnabled(true);
+    EXPECT_GE(FindPrefix(LogLines(), "import waveOutWrite "), 0);
+
+    // Everything of the module is released before the provider unmaps it.
+    object->Close(OLECLOSE_NOSAVE);
+    object->SetClientSite(nullptr);
+    inPlace.Reset();
+    flash.Reset();
+    object.Reset();
+  }
+  OleUninitialize();
+}

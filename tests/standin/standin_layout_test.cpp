@@ -1,0 +1,123 @@
+// Each version build presents the scripting layout of the version it reports:
+// members are called here by raw vtable position, independently of the
+// declarations, and the observation log names the member that answered.
+#include <gtest/gtest.h>
+
+#include "tests/standin/standin_harness_win.h"
+
+using namespace standin_test;
+
+namespace {
+
+void** Vtable(IUnknown* p) { return *reinterpret_cast<void***>(p); }
+
+template <typename Fn>
+Fn Slot(IUnknown* p, int position) {
+  return reinterpret_cast<Fn>(Vtable(p)[position]);
+}
+
+using GetLong = HRESULT(STDMETHODCALLTYPE*)(IUnknown*, long*);
+using GetText = HRESULT(STDMETHODCALLTYPE*)(IUnknown*, BSTR*);
+using PutText = HRESULT(STDMETHODCALLTYPE*)(IUnknown*, BSTR);
+using GetNum = HRESULT(STDMETHODCALLTYPE*)(IUnknown*, BSTR, long, double*);
+using SetVar = HRESULT(STDMETHODCALLTYPE*)(IUnknown*, BSTR, BSTR);
+using GetVar = HRESULT(STDMETHODCALLTYPE*)(IUnknown*, BSTR, BSTR*);
+
+struct Layout {
+  const wchar_t* module;
+  int major;
+  bool hasVersion7Tail;
+};
+
+class VersionLayouts : public ::testing::TestWithParam<Layout> {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+    ResetLog();
+  }
+  void TearDown() override { OleUninitialize(); }
+};
+
+// A text property pair at (getter, getter + 1): the setter's value reads back and the log names it.
+void ExpectTextPair(IUnknown* flash, int getter, const char* name) {
+  SCOPED_TRACE(name);
+  std::wstring value = L"value-" + std::to_wstring(getter);
+  EXPECT_EQ(Slot<PutText>(flash, getter + 1)(flash, Bstr(value)), S_OK);
+  Bstr back;
+  EXPECT_EQ(Slot<GetText>(flash, getter)(flash, back.out()), S_OK);
+  EXPECT_EQ(back.str(), value);
+  auto lines = LogLines();
+  EXPECT_GE(FindLine(lines, std::string("call put_") + name + " " + Narrow(value)), 0);
+  EXPECT_GE(FindLine(lines, std::string("call get_") + name), 0);
+}
+
+}  // namespace
+
+TEST_P(VersionLayouts, MembersAnswerAtTheirPositions) {
+  const Layout& layout = GetParam();
+  ComPtr<IOleObject> object = CreateFromModule(layout.module);
+  ASSERT_TRUE(object) << Narrow(layout.module);
+  ComPtr<IUnknown> flash;
+  ASSERT_EQ(object->QueryInterface(IID_IShockwaveFlash, reinterpret_cast<void**>(flash.GetAddressOf())), S_OK);
+
+  long version = 0;
+  ASSERT_EQ(Slot<GetLong>(flash.Get(), 39)(flash.Get(), &version), S_OK);
+  EXPECT_EQ(FlashMajorVersionOf(version), layout.major);
+  long frames = -1;
+  EXPECT_EQ(Slot<GetLong>(flash.Get(), 8)(flash.Get(), &frames), S_OK);
+  EXPECT_EQ(frames, 0);
+
+  // Common part: first, middle and last positions.
+  ExpectTextPair(flash.Get(), 40, "WMode");
+  ExpectTextPair(flash.Get(), 46, "Base");
+  ExpectTextPair(flash.Get(), 56, "Quality2");
+  EXPECT_EQ(Slot<SetVar>(flash.Get(), 65)(flash.Get(), Bstr(L"v"), Bstr(L"42")), S_OK);
+  Bstr var;
+  EXPECT_EQ(Slot<GetVar>(flash.Get(), 66)(flash.Get(), Bstr(L"v"), var.out()), S_OK);
+  EXPECT_EQ(var.str(), L"42");
+  double number = -1;
+  EXPECT_EQ(Slot<GetNum>(flash.Get(), 72)(flash.Get(), Bstr(L"/"), 5, &number), S_OK);
+  EXPECT_EQ(number, 0.0);
+  EXPECT_GE(FindLine(LogLines(), "call TGetPropertyNum / 5"), 0);
+
+  if (layout.hasVersion7Tail) {
+    number = -1;
+    EXPECT_EQ(Slot<GetNum>(flash.Get(), 73)(flash.Get(), Bstr(L"/"), 5, &number), S_OK);
+    EXPECT_EQ(number, 0.0);
+    EXPECT_GE(FindLine(LogLines(), "call TGetPropertyAsNumber / 5"), 0);
+    ExpectTextPair(flash.Get(), 74, "SWRemote");
+    ExpectTextPair(flash.Get(), 76, "FlashVars");
+    ExpectTextPair(flash.Get(), 78, "AllowScriptAccess");
+    ExpectTextPair(flash.Get(), 80, "MovieData");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Builds, VersionLayouts,
+                         ::testing::Values(Layout{L"flash_standin_v6.dll", 6, false},
+                                           Layout{L"flash_standin_v7.dll", 7, true},
+                                           Layout{L"flash_standin_v9.dll", 9, true},
+                                           Layout{L"flash_standin.dll", 10, true}));
+
+TEST(VersionResource, ProductVersionOfEachBuildMatchesWhatItReports) {
+  struct Expect {
+    const wchar_t* module;
+    WORD major, minor, build, revision;
+  } builds[] = {{L"flash_standin.dll", 10, 0, 45, 2}, {L"flash_standin_v6.dll", 6, 0, 79, 0},
+                {L"flash_standin_v7.dll", 7, 0, 19, 0}, {L"flash_standin_v9.dll", 9, 0, 124, 0}};
+  for (const Expect& e : builds) {
+    SCOPED_TRACE(Narrow(e.module));
+    std::wstring path = ExeDir() + e.module;
+    DWORD handle = 0;
+    DWORD size = GetFileVersionInfoSizeW(path.c_str(), &handle);
+    ASSERT_GT(size, 0u);
+    std::vector<uint8_t> data(size);
+    ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, size, data.data()));
+    VS_FIXEDFILEINFO* info = nullptr;
+    UINT len = 0;
+    ASSERT_TRUE(VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&info), &len));
+    EXPECT_EQ(HIWORD(info->dwProductVersionMS), e.major);
+    EXPECT_EQ(LOWORD(info->dwProductVersionMS), e.minor);
+    EXPECT_EQ(HIWORD(info->dwProductVersionLS), e.build);
+    EXPECT_EQ(LOWORD(info->dwProductVersionLS), e.revision);
+  }
+}
