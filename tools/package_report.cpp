@@ -1,5 +1,7 @@
 #include "tools/package_report.h"
 
+#include "app/module_inflate.h"
+
 #include <sstream>
 #include <stdexcept>
 
@@ -19,6 +21,14 @@ PackageReport InspectPlayerFile(std::span<const uint8_t> file, bool census) {
       switch (static_cast<PackageBlockKind>(block.kind)) {
         case PackageBlockKind::Settings: LoadPlayerSettings(payload, report.settings); break;
         case PackageBlockKind::MovieInformation: report.movieInformation = ParseMovieInformation(payload); break;
+        case PackageBlockKind::RuntimeModule:
+          try {
+            report.runtimeModule = DescribeRuntimeModule(InflateRuntimeModule(payload));
+          } catch (const EModuleInflate& e) {
+            report.runtimeModule = RuntimeModuleSummary{};
+            report.runtimeModule->problem = std::string("cannot inflate: ") + e.what();
+          }
+          break;
         case PackageBlockKind::RuntimeWarning:
           report.runtimeWarning = std::string(payload.begin(), payload.end());
           break;
@@ -70,6 +80,11 @@ SettingsJson ReportToJson(const PackageReport& r) {
                                 {"Ymax", m.Ymax}, {"Reserved16", m.Reserved16}, {"FrameRate", m.FrameRate}};
   }
   if (r.runtimeWarning) json["runtimeWarning"] = Latin1ToUtf8(*r.runtimeWarning);
+  if (r.runtimeModule) {
+    const RuntimeModuleSummary& m = *r.runtimeModule;
+    json["runtimeModule"] = {{"bits", m.bits}, {"size", m.size}, {"productVersion", m.productVersion},
+                             {"problem", m.problem}};
+  }
   json["movie"] = MovieToJson(r);
   return json;
 }
@@ -88,6 +103,14 @@ std::string ReportToText(const PackageReport& r) {
       const MovieInformation& m = *r.movieInformation;
       out << "Movie information record: Xmin " << m.Xmin << ", Xmax " << m.Xmax << ", Ymin " << m.Ymin << ", Ymax "
           << m.Ymax << ", value at 16: " << m.Reserved16 << ", frame rate " << m.FrameRate << "\n";
+    }
+    if (r.runtimeModule) {
+      const RuntimeModuleSummary& m = *r.runtimeModule;
+      if (m.problem.empty())
+        out << "Runtime module: " << m.bits << "-bit, " << m.size << " bytes, product version "
+            << (m.productVersion.empty() ? "none" : m.productVersion) << "\n";
+      else
+        out << "Runtime module: not usable (" << m.problem << ")\n";
     }
     if (r.runtimeWarning) out << "Runtime-required warning: " << Latin1ToUtf8(*r.runtimeWarning) << "\n";
   } else {

@@ -12,6 +12,7 @@
 #include "app/player_package.h"
 #include "app/player_settings.h"
 #include "flashhost/movie_info.h"
+#include "tools/runtime_module.h"
 #include "tools/settings_json.h"
 
 struct PackageReport {
@@ -20,6 +21,7 @@ struct PackageReport {
   PlayerSettings settings{};                  // all zero unless a settings block was applied
   std::optional<MovieInformation> movieInformation;
   std::optional<std::string> runtimeWarning;  // single-byte text
+  std::optional<RuntimeModuleSummary> runtimeModule;
   SwfHeaderInfo movie;
   std::optional<SwfCensusCounters> census;
 };

@@ -95,8 +95,10 @@ TEST_F(SwfpackTest, BuildInfoAndSettingsRoundTrip) {
   Write("app.ico", IconFile(1));
   Write("hand.cur", IconFile(2));
   Write("splash.jpg", std::vector<uint8_t>{0xFF, 0xD8, 0xFF, 0xE0, 1, 2, 3});
-  std::vector<uint8_t> module(5000);
-  for (size_t i = 0; i < module.size(); ++i) module[i] = static_cast<uint8_t>(i * 7);
+  // build checks the module: it must be a real DLL exporting DllGetClassObject.
+  std::ifstream moduleFile(std::string(SWFP_PE_FIXTURE_DIR) + "/pe32_default.dll", std::ios::binary);
+  const std::vector<uint8_t> module{std::istreambuf_iterator<char>(moduleFile), {}};
+  ASSERT_GT(module.size(), 1000u);
   Write("flash.ocx", module);
 
   const Result built = Run({"build", "--base", Path("player.exe"), "--movie", Path("movie.swf"), "--settings",
