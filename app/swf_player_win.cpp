@@ -2,14 +2,18 @@
 // file name starts or a single-instance player runs, read the package, create
 // the player window, retire the splash and run the message loop.
 #include <windows.h>
+#include <ole2.h>
 
 #include "app/file_source_win.h"
 #include "app/instance_name.h"
 #include "app/os_error_win.h"
 #include "app/package_reader_win.h"
-#include "app/startup_window_win.h"
+#include "app/swf_plr_globals_win.h"
 #include "app/swf_plr_splash_win.h"
+#include "flashrt/content_manager_win.h"
 #include "flashrt/flash_ocx_code_provider_win.h"
+#include "player/swf_plr_main_win.h"
+#include "toolkit/application_win.h"
 
 #include <memory>
 #include <optional>
@@ -18,28 +22,37 @@
 namespace {
 
 constexpr DWORD kInstanceMappingSize = 1024;
-std::wstring g_ApplicationTitle = L"Tavolin";
+constexpr wchar_t kApplicationTitle[] = L"Tavolin";
 
-int RunMessageLoop()
-{
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
+// The Flash object lives in a single-threaded apartment with OLE's clipboard
+// and drag-and-drop services; undone after every COM object is gone.
+class OleSession {
+public:
+    OleSession() : ok_(SUCCEEDED(OleInitialize(nullptr))) {}
+    ~OleSession()
+    {
+        if (ok_)
+            OleUninitialize();
     }
-    return 0;
-}
+    OleSession(const OleSession&) = delete;
+    OleSession& operator=(const OleSession&) = delete;
+
+private:
+    bool ok_;
+};
 
 } // namespace
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand)
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {
-    // The runtime unit first: its shared state and the default module provider
-    // exist before anything else runs, and go after everything else.
+    OleSession ole;
+    // The runtime unit first: its shared state, the content manager and the
+    // default module provider exist before anything else runs, and go after
+    // everything else.
     std::optional<flashrt::FlashRuntimeUnit> runtime;
     std::wstring startupError;
     try {
-        runtime.emplace();
+        runtime.emplace(&flashrt::MakeContentManager);
     } catch (const std::exception& e) {
         startupError = Utf8ToWide(e.what());
     }
@@ -48,7 +61,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand)
     try {
         executablePath = ExecutablePath();
     } catch (const std::exception& e) {
-        MessageBoxW(nullptr, Utf8ToWide(e.what()).c_str(), g_ApplicationTitle.c_str(), MB_ICONSTOP | MB_OK);
+        MessageBoxW(nullptr, Utf8ToWide(e.what()).c_str(), kApplicationTitle, MB_ICONSTOP | MB_OK);
         return 1;
     }
 
@@ -60,11 +73,17 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand)
         return 0;
     }
 
-    std::unique_ptr<StartupWindow> mainWindow;
+    swfp::tk::TApplication& application = swfp::tk::Application();
+    std::unique_ptr<TfrmPlr> mainWindow;
     if (startupError.empty()) {
         try {
-            if (ReadPlayerPackage(executablePath, nullptr)) {
-                mainWindow = std::make_unique<StartupWindow>(executablePath);
+            if (ReadPlayerPackage(executablePath, application.Handle())) {
+                application.SetTitle(kApplicationTitle);
+                if (HICON icon = ApplicationIcon(false))
+                    application.SetIcon(icon);
+                swfp::tk::Screen().SetCursor(1, CustomCursor(1));
+                mainWindow = std::make_unique<TfrmPlr>(nullptr, executablePath);
+                application.SetMainForm(mainWindow.get());
                 EndSplash();
             }
         } catch (const std::exception& e) {
@@ -74,12 +93,17 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand)
     instanceMapping.reset();
 
     if (!startupError.empty()) {
+        application.SetMainForm(nullptr);
         mainWindow.reset();
-        MessageBoxW(nullptr, startupError.c_str(), g_ApplicationTitle.c_str(), MB_ICONSTOP | MB_OK);
+        MessageBoxW(nullptr, startupError.c_str(), kApplicationTitle, MB_ICONSTOP | MB_OK);
         return 1;
     }
     if (!mainWindow)
         return 0; // the runtime-required warning ended start-up in an orderly way
-    mainWindow->Show(showCommand);
-    return RunMessageLoop();
+    application.Run();
+    // The window goes first (it saves its position and removes its tray icon),
+    // then the runtime it was using.
+    application.SetMainForm(nullptr);
+    mainWindow.reset();
+    return 0;
 }
