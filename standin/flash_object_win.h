@@ -202,6 +202,7 @@ class FlashObject final : public FlashInterface,
   void FireFsCommand(const std::string& command, const std::string& args);
   void UpdateTimer();
   void UpdateAudio();
+  HRESULT PropertyNumber(BSTR target, long property, double* value);
 
   // Window
   HRESULT ActivateInPlace(LONG verb, IOleClientSite* site, HWND parent, LPCRECT pos);

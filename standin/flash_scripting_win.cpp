@@ -386,28 +386,27 @@ HRESULT STDMETHODCALLTYPE FlashObject::TSetPropertyNum(BSTR target, long propert
   variables_[L"\x01prop" + std::to_wstring(property)] = Wide(text);
   return S_OK;
 }
-HRESULT STDMETHODCALLTYPE FlashObject::TGetPropertyNum(BSTR target, long property, double* value) {
-  Log("call TGetPropertyNum %s %ld", U(target).c_str(), property);
+HRESULT FlashObject::PropertyNumber(BSTR target, long property, double* value) {
   if (!value) return E_POINTER;
   *value = 0;
   if (!IsMainTimeline(target)) return E_INVALIDARG;
-  if (property == 4) return *value = playback_.current() + 1, S_OK;
-  if (property == 5) return *value = playback_.totalFrames(), S_OK;
-  auto it = variables_.find(L"\x01prop" + std::to_wstring(property));
-  if (it != variables_.end()) *value = wcstod(it->second.c_str(), nullptr);
+  if (property == 4) {
+    *value = playback_.current() + 1;
+  } else if (property == 5) {
+    *value = playback_.totalFrames();
+  } else {
+    auto it = variables_.find(L"\x01prop" + std::to_wstring(property));
+    if (it != variables_.end()) *value = wcstod(it->second.c_str(), nullptr);
+  }
   return S_OK;
+}
+HRESULT STDMETHODCALLTYPE FlashObject::TGetPropertyNum(BSTR target, long property, double* value) {
+  Log("call TGetPropertyNum %s %ld", U(target).c_str(), property);
+  return PropertyNumber(target, property, value);
 }
 HRESULT STDMETHODCALLTYPE FlashObject::TGetPropertyAsNumber(BSTR target, long property, double* value) {
   Log("call TGetPropertyAsNumber %s %ld", U(target).c_str(), property);
-  // Same answer as TGetPropertyNum, under its own log name.
-  if (!value) return E_POINTER;
-  *value = 0;
-  if (!IsMainTimeline(target)) return E_INVALIDARG;
-  if (property == 4) return *value = playback_.current() + 1, S_OK;
-  if (property == 5) return *value = playback_.totalFrames(), S_OK;
-  auto it = variables_.find(L"\x01prop" + std::to_wstring(property));
-  if (it != variables_.end()) *value = wcstod(it->second.c_str(), nullptr);
-  return S_OK;
+  return PropertyNumber(target, property, value);
 }
 
 }  // namespace standin

@@ -363,3 +363,75 @@ TEST_F(StandinModule, PropertiesRoundTripAndVariablesAreKept) {
   EXPECT_EQ(number, 0.0);
   EXPECT_EQ(flash->TGetPropertyNum(Bstr(L"/clip"), 5, &number), E_INVALIDARG);
 }
+
+namespace {
+
+// Renders the stage window into a bitmap and reads pixels of it.
+class Snapshot {
+ public:
+  explicit Snapshot(HWND window) {
+    RECT r;
+    GetClientRect(window, &r);
+    width_ = r.right;
+    height_ = r.bottom;
+    HDC screen = GetDC(window);
+    dc_ = CreateCompatibleDC(screen);
+    bitmap_ = CreateCompatibleBitmap(screen, width_, height_);
+    ReleaseDC(window, screen);
+    old_ = SelectObject(dc_, bitmap_);
+    SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc_), PRF_CLIENT);
+  }
+  ~Snapshot() {
+    SelectObject(dc_, old_);
+    DeleteObject(bitmap_);
+    DeleteDC(dc_);
+  }
+  COLORREF at(int x, int y) const { return GetPixel(dc_, x, y) & 0xFFFFFF; }
+
+ private:
+  HDC dc_;
+  HBITMAP bitmap_;
+  HGDIOBJ old_;
+  int width_, height_;
+};
+
+}  // namespace
+
+TEST_F(StandinModule, PaintsBackgroundShapesAndAMarkerOfTheZoomedView) {
+  Activate();
+  RECT full{0, 0, 550, 400};
+  ASSERT_EQ(object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site.Get(), 0, host.hwnd(), &full), S_OK);
+  std::vector<uint8_t> movie = SwfWriter()
+                                   .FrameSize(550, 400)
+                                   .SetBackgroundColor({0, 0, 128})
+                                   .DefineRectangle(1, 100, 50, {255, 0, 0})
+                                   .PlaceObject(1, 1, 400, 300)
+                                   .ShowFrame()
+                                   .Build();
+  ASSERT_EQ(flash->put_Movie(Bstr(WriteTempFile(L"paint.swf", movie))), S_OK);
+  const COLORREF background = RGB(0, 0, 128), red = RGB(255, 0, 0);
+  {
+    Snapshot shot(stage);
+    EXPECT_EQ(shot.at(540, 390), background);
+    EXPECT_EQ(shot.at(450, 325), red);  // the rectangle at (400, 300), 100 x 50
+    EXPECT_EQ(shot.at(1, 200), background);
+  }
+  // The top-left quarter, doubled: the rectangle leaves the picture and a red border marks the zoom.
+  ASSERT_EQ(flash->SetZoomRect(0, 0, 5500, 4000), S_OK);
+  {
+    Snapshot shot(stage);
+    EXPECT_EQ(shot.at(450, 325), background);
+    EXPECT_EQ(shot.at(1, 200), red);
+  }
+  // Showing the whole movie again restores the first picture.
+  SendMessageW(stage, WM_COMMAND, FLASH_CMD_SHOW_ALL, 0);
+  {
+    Snapshot shot(stage);
+    EXPECT_EQ(shot.at(450, 325), red);
+    EXPECT_EQ(shot.at(1, 200), background);
+  }
+  // The movie's own colour gives way to an assigned background colour.
+  ASSERT_EQ(flash->put_BackgroundColor(0x00FF00), S_OK);
+  Snapshot shot(stage);
+  EXPECT_EQ(shot.at(540, 390), RGB(0, 255, 0));
+}
