@@ -128,3 +128,33 @@ TEST(InMemoryStandin, MappedModulePlaysAMovieFromMemoryAndHonoursTheSoundSwitch)
   }
   OleUninitialize();
 }
+
+TEST(StandinRegistration, RegistersItselfAsTheFlashServerWithTheVersionItReports) {
+  std::wstring path = ExeDir() + L"flash_standin_v9.dll";
+  HMODULE module = LoadLibraryW(path.c_str());
+  ASSERT_TRUE(module);
+  using RegisterFn = HRESULT(STDAPICALLTYPE*)();
+  auto registerServer = reinterpret_cast<RegisterFn>(reinterpret_cast<void*>(GetProcAddress(module, "DllRegisterServer")));
+  auto unregisterServer = reinterpret_cast<RegisterFn>(reinterpret_cast<void*>(GetProcAddress(module, "DllUnregisterServer")));
+  ASSERT_TRUE(registerServer && unregisterServer);
+
+  ASSERT_EQ(registerServer(), S_OK);
+  wchar_t value[MAX_PATH] = {};
+  DWORD size = sizeof value;
+  ASSERT_EQ(RegGetValueW(HKEY_CLASSES_ROOT, flashrt::kFlashInprocServerKey, nullptr, RRF_RT_REG_SZ, nullptr, value, &size),
+            ERROR_SUCCESS);
+  wchar_t modulePath[MAX_PATH] = {};
+  GetModuleFileNameW(module, modulePath, MAX_PATH);
+  EXPECT_EQ(lstrcmpiW(value, modulePath), 0);
+  size = sizeof value;
+  ASSERT_EQ(RegGetValueW(HKEY_CLASSES_ROOT, flashrt::kFlashInprocServerKey, L"ThreadingModel", RRF_RT_REG_SZ, nullptr,
+                         value, &size),
+            ERROR_SUCCESS);
+  EXPECT_STREQ(value, L"Apartment");
+  // The player's version query reads the registered file's product version: 9.0.124.0.
+  EXPECT_EQ(flashrt::GetInstalledFlashVersion(), 0x09007C00u);
+
+  EXPECT_EQ(unregisterServer(), S_OK);
+  EXPECT_EQ(flashrt::GetInstalledFlashVersion(), 0u);
+  EXPECT_EQ(unregisterServer(), S_OK);  // nothing left to remove is not a failure
+}
