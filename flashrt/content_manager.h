@@ -8,7 +8,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -112,23 +111,5 @@ private:
     std::vector<Pair> pairs_;
     std::vector<std::pair<int32_t, Control>> controls_;
 };
-
-// Feeds a source to a sink in chunks of at most buffer.size() bytes, the way the
-// moniker delivers a movie: read(buffer) returns the bytes read (0 or nullopt ends
-// the delivery), deliver(chunk) returns false to stop. Returns the bytes delivered.
-template <class Read, class Deliver>
-uint64_t DeliverInChunks(std::span<uint8_t> buffer, Read&& read, Deliver&& deliver)
-{
-    uint64_t total = 0;
-    for (;;) {
-        std::optional<size_t> got = read(buffer);
-        if (!got || *got == 0) break;
-        const size_t n = *got < buffer.size() ? *got : buffer.size();
-        const bool more = deliver(std::span<const uint8_t>(buffer.data(), n));
-        total += n;
-        if (!more) break;
-    }
-    return total;
-}
 
 }  // namespace flashrt

@@ -1,11 +1,7 @@
 #include "flashrt/moniker_win.h"
 
 #include <atomic>
-#include <optional>
-#include <span>
-#include <vector>
 
-#include "flashrt/content_manager.h"
 
 namespace flashrt {
 
@@ -89,35 +85,39 @@ HRESULT STDMETHODCALLTYPE TMyMoniker::BindToStorage(IBindCtx* bc, IMoniker*, REF
 
     caller->OnStartBinding(0, nullptr);
 
-    std::vector<uint8_t> buffer(kMovieChunkSize, 0);
-    DeliverInChunks(
-        std::span<uint8_t>(buffer),
-        [&](std::span<uint8_t> into) -> std::optional<size_t> {
-            ULONG got = 0;
-            if (FAILED(stream->Read(into.data(), static_cast<ULONG>(into.size()), &got))) return std::nullopt;
-            return got;
-        },
-        [&](std::span<const uint8_t> chunk) {
-            // Each chunk travels in a stream of its own, which the caller may keep.
-            ComPtr<IStream> piece;
-            if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &piece))) return false;
-            ULARGE_INTEGER size;
-            size.QuadPart = chunk.size();
-            piece->SetSize(size);
-            ULONG put = 0;
-            if (FAILED(piece->Write(chunk.data(), static_cast<ULONG>(chunk.size()), &put)) || put != chunk.size())
-                return false;
-            LARGE_INTEGER start{};
-            piece->Seek(start, STREAM_SEEK_SET, nullptr);
+    // Each chunk travels in a memory stream of the platform's, read straight into its
+    // memory. A caller may keep a chunk's stream; one it let go is filled again for
+    // the next chunk, since fresh memory for every mebibyte costs more than copying it.
+    ComPtr<IStream> piece;
+    for (;;) {
+        if (piece) {
+            piece->AddRef();
+            if (piece->Release() != 1) piece.Reset();  // the caller holds it: leave it alone
+        }
+        if (!piece && FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &piece))) break;
+        ULARGE_INTEGER size;
+        size.QuadPart = kMovieChunkSize;
+        HGLOBAL memory = nullptr;
+        if (FAILED(piece->SetSize(size)) || FAILED(GetHGlobalFromStream(piece.Get(), &memory))) break;
+        ULONG got = 0;
+        void* data = GlobalLock(memory);
+        const HRESULT read = data ? stream->Read(data, kMovieChunkSize, &got) : E_OUTOFMEMORY;
+        GlobalUnlock(memory);
+        if (FAILED(read) || got == 0) break;
+        size.QuadPart = got;
+        if (got != kMovieChunkSize) piece->SetSize(size);
+        LARGE_INTEGER start{};
+        piece->Seek(start, STREAM_SEEK_SET, nullptr);
 
-            FORMATETC format{0, nullptr, DVASPECT_CONTENT, -1, TYMED_ISTREAM};
-            STGMEDIUM medium{};
-            medium.tymed = TYMED_ISTREAM;
-            medium.pstm = piece.Get();
-            medium.pUnkForRelease = nullptr;
-            return caller->OnDataAvailable(BSCF_FIRSTDATANOTIFICATION | BSCF_LASTDATANOTIFICATION,
-                                           static_cast<DWORD>(chunk.size()), &format, &medium) == S_OK;
-        });
+        FORMATETC format{0, nullptr, DVASPECT_CONTENT, -1, TYMED_ISTREAM};
+        STGMEDIUM medium{};
+        medium.tymed = TYMED_ISTREAM;
+        medium.pstm = piece.Get();
+        medium.pUnkForRelease = nullptr;
+        if (caller->OnDataAvailable(BSCF_FIRSTDATANOTIFICATION | BSCF_LASTDATANOTIFICATION, got, &format, &medium) !=
+            S_OK)
+            break;
+    }
 
     caller->OnStopBinding(S_FALSE, nullptr);
     return S_OK;

@@ -46,6 +46,8 @@ public:
     uint64_t Seek(int64_t offset, TSeekOrigin origin) override;
 
     void SetSize(size_t size);
+    // Replaces the content; the position ends after it, as after writing it.
+    void Assign(std::span<const uint8_t> bytes);
     void Clear() { data_.clear(); data_.shrink_to_fit(); position_ = 0; }
     std::span<const uint8_t> Bytes() const { return data_; }
     std::span<uint8_t> MutableBytes() { return data_; }

@@ -1,8 +1,9 @@
 // Pseudo paths, URL matching, redirection and the registry of the content manager.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <memory>
-#include <numeric>
 #include <string>
 #include <vector>
 
@@ -156,43 +157,6 @@ TEST(Registry, ControlsOwnSeveralIdsAndForgettingKeepsStreams)
     EXPECT_EQ(registry.TakeStream(FormatPseudoPath(3)), 42);
 }
 
-TEST(ChunkedDelivery, SplitsIntoBufferSizedChunksAndStopsOnZeroOrRefusal)
-{
-    std::vector<uint8_t> source(10);
-    std::iota(source.begin(), source.end(), uint8_t{1});
-    size_t offset = 0;
-    auto read = [&](std::span<uint8_t> into) -> std::optional<size_t> {
-        const size_t n = std::min(into.size(), source.size() - offset);
-        std::copy_n(source.begin() + static_cast<ptrdiff_t>(offset), n, into.begin());
-        offset += n;
-        return n;
-    };
-    std::vector<uint8_t> buffer(4);
-    std::vector<std::vector<uint8_t>> chunks;
-    const uint64_t total = DeliverInChunks(std::span<uint8_t>(buffer), read, [&](std::span<const uint8_t> c) {
-        chunks.emplace_back(c.begin(), c.end());
-        return true;
-    });
-    EXPECT_EQ(total, 10u);
-    ASSERT_EQ(chunks.size(), 3u);
-    EXPECT_EQ(chunks[0], (std::vector<uint8_t>{1, 2, 3, 4}));
-    EXPECT_EQ(chunks[2], (std::vector<uint8_t>{9, 10}));
-
-    offset = 0;
-    int calls = 0;
-    EXPECT_EQ(DeliverInChunks(std::span<uint8_t>(buffer), read, [&](std::span<const uint8_t>) { return ++calls < 2; }),
-              8u);
-    EXPECT_EQ(calls, 2);
-
-    // A failing read ends the delivery without a chunk.
-    calls = 0;
-    EXPECT_EQ(DeliverInChunks(
-                  std::span<uint8_t>(buffer), [](std::span<uint8_t>) { return std::optional<size_t>(); },
-                  [&](std::span<const uint8_t>) { return ++calls, true; }),
-              0u);
-    EXPECT_EQ(calls, 0);
-}
-
 TEST(MemoryStream, CopyFromTakesTheWholeSourceFromItsStart)
 {
     const std::vector<uint8_t> bytes{1, 2, 3, 4, 5, 6, 7};
@@ -208,6 +172,31 @@ TEST(MemoryStream, CopyFromTakesTheWholeSourceFromItsStart)
     TMemoryStream part;
     EXPECT_EQ(part.CopyFrom(source, 3), 3u);
     EXPECT_EQ(std::vector<uint8_t>(part.Bytes().begin(), part.Bytes().end()), (std::vector<uint8_t>{3, 4, 5}));
+
+    // The same from a non-memory source, through the buffered path.
+    struct Trickle final : TStream {
+        std::vector<uint8_t> d{9, 8, 7, 6, 5};
+        size_t pos = 0;
+        size_t Read(void* b, size_t n) override
+        {
+            n = std::min<size_t>({n, d.size() - pos, 2});  // at most two bytes a call
+            std::memcpy(b, d.data() + pos, n);
+            pos += n;
+            return n;
+        }
+        size_t Write(const void*, size_t) override { return 0; }
+        uint64_t Seek(int64_t o, TSeekOrigin origin) override
+        {
+            pos = static_cast<size_t>((origin == TSeekOrigin::End ? static_cast<int64_t>(d.size())
+                                      : origin == TSeekOrigin::Current ? static_cast<int64_t>(pos) : 0) + o);
+            return pos;
+        }
+    } trickle;
+    trickle.pos = 3;
+    TMemoryStream fromTrickle;
+    EXPECT_EQ(fromTrickle.CopyFrom(trickle, 0), 5u);
+    EXPECT_EQ(std::vector<uint8_t>(fromTrickle.Bytes().begin(), fromTrickle.Bytes().end()),
+              (std::vector<uint8_t>{9, 8, 7, 6, 5}));
 
     // Asking for more than there is fails instead of copying garbage.
     source.SetPosition(6);

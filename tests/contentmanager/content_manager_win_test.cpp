@@ -47,6 +47,8 @@ public:
     HRESULT stopResult = 0xdeadbeef;
     HRESULT answerToData = S_OK;
     bool formatOk = true;
+    bool keepStreams = false;
+    std::vector<ComPtr<IStream>> kept;
     LONG refs = 1;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override
@@ -84,6 +86,7 @@ public:
                    format->dwAspect == DVASPECT_CONTENT && format->lindex == -1 && format->tymed == TYMED_ISTREAM &&
                    medium && medium->tymed == TYMED_ISTREAM && medium->pUnkForRelease == nullptr;
         if (medium && medium->pstm) {
+            if (keepStreams) kept.emplace_back(medium->pstm);
             auto bytes = ReadAll(medium->pstm);
             if (bytes.size() != size) formatOk = false;
             received.insert(received.end(), bytes.begin(), bytes.end());
@@ -292,6 +295,28 @@ TEST(Moniker, DeliversTheStreamInMebibyteChunksOnceThenNothing)
     EXPECT_TRUE(FAILED(Bind(moniker.Get(), second)));
     EXPECT_TRUE(second.calls.empty()) << "no callbacks when nothing is left to deliver";
     EXPECT_EQ(takes, 2);
+}
+
+TEST(Moniker, ChunksACallerKeepsStayIntact)
+{
+    ComApartment com;
+    const auto movie = Pattern(0x100000 * 3 + 10, 12);
+    ComPtr<IStream> registered = TStreamToIStream(std::make_unique<TMemoryStream>(movie));
+    ComPtr<IMoniker> moniker = CreateMyMoniker("u", [&](const std::string&) { return std::exchange(registered, nullptr); });
+    RecordingCallback callback;
+    callback.keepStreams = true;
+    EXPECT_EQ(Bind(moniker.Get(), callback), S_OK);
+    ASSERT_EQ(callback.kept.size(), 4u);
+    // Every kept chunk is its own stream and still holds its own bytes afterwards.
+    std::vector<uint8_t> again;
+    for (size_t i = 0; i < callback.kept.size(); ++i) {
+        for (size_t j = 0; j < i; ++j) EXPECT_NE(callback.kept[i].Get(), callback.kept[j].Get());
+        LARGE_INTEGER zero{};
+        callback.kept[i]->Seek(zero, STREAM_SEEK_SET, nullptr);
+        auto bytes = ReadAll(callback.kept[i].Get());
+        again.insert(again.end(), bytes.begin(), bytes.end());
+    }
+    EXPECT_TRUE(again == movie);
 }
 
 TEST(Moniker, StopsWhenTheCallerRefusesAChunk)
