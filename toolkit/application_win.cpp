@@ -142,6 +142,7 @@ void TApplication::ProcessMessages() {
 }
 
 void TApplication::Run() {
+  terminated_ = false;
   if (mainForm_) mainForm_->Show();
   while (!terminated_) {
     if (!HandleMessage()) {
@@ -150,6 +151,11 @@ void TApplication::Run() {
       WaitMessage();
     }
   }
+  // The loop may have ended on the flag alone: take the quit message along,
+  // so that a later modal loop or message pump does not end at once.
+  MSG msg;
+  PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+  terminated_ = false;
 }
 
 void TApplication::Terminate() {

@@ -219,6 +219,12 @@ TWinControl::~TWinControl() {
   // Children that outlive this control lose their parent (and their windows).
   auto children = controls_;
   for (TControl* c : children) c->SetParent(nullptr);
+  if (hwnd_ && !adopted_) {
+    // No message may reach this half-destroyed object any more.
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+    DestroyWindow(hwnd_);
+    hwnd_ = nullptr;
+  }
   DestroyHandle();
 }
 
@@ -512,10 +518,9 @@ bool TWinControl::MouseMessage(Message& m) {
     case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
     case WM_LBUTTONDBLCLK: case WM_RBUTTONDBLCLK: case WM_MBUTTONDBLCLK: {
       const bool dbl = m.msg == WM_LBUTTONDBLCLK || m.msg == WM_RBUTTONDBLCLK || m.msg == WM_MBUTTONDBLCLK;
-      if (receiver->Style() & csCaptureMouse) {
-        SetCapture(m.hwnd);
-        if (target) mouseControl_ = target;
-      }
+      // The pressed child gets the rest of the press (and the click) even without capture.
+      if (target) mouseControl_ = target;
+      if (receiver->Style() & csCaptureMouse) SetCapture(m.hwnd);
       if (dbl && (receiver->Style() & csDoubleClicks)) receiver->DblClick();
       receiver->MouseDown(buttonOf(m.msg), shift | (dbl ? static_cast<ShiftState>(ssDouble) : 0u), lx, ly);
       break;

@@ -55,8 +55,9 @@ class TForm : public TCustomControl {
 
   // Raises OnCreate (the layout builder calls it once the components exist).
   void DoCreate();
-  // Raises OnDestroy once. A derived form whose handlers use its own members
-  // calls it at the start of its destructor.
+  // Raises OnDestroy once. A derived form whose handlers are its own virtual
+  // members must call it at the start of its destructor: once the derived
+  // part is gone those handlers can no longer be called.
   void DoDestroy();
 
  protected:

@@ -84,6 +84,11 @@ void TLabel::SetFont(const TFont& f) {
   AdjustSize();
 }
 
+void TLabel::SetBounds(int left, int top, int width, int height) {
+  TControl::SetBounds(left, top, width, height);
+  AdjustSize();
+}
+
 Size TLabel::TextExtent() const {
   HDC dc = GetDC(nullptr);
   auto font = CreateFontHandle(font_);
@@ -102,10 +107,8 @@ void TLabel::AdjustSize() {
   if (!autoSize_) return;
   Size s = TextExtent();
   if (s.width != Width() || s.height != Height()) {
-    // Anchored on the right, a label grows to the left; otherwise to the right.
-    int left = Left();
-    if ((anchors_ & akRight) && !(anchors_ & akLeft)) left = bounds_.right() - s.width;
-    UpdateBounds({left, Top(), s.width, s.height});
+    // The label keeps its left edge and grows to the right.
+    UpdateBounds({Left(), Top(), s.width, s.height});
     FixAnchors();
   }
 }

@@ -38,6 +38,8 @@ class TLabel : public TControl {
   void SetAutoSize(bool v);
   void SetCaption(const std::wstring& text) override;
   void SetFont(const TFont& f) override;
+  // An auto-sized label takes the position and keeps the size of its text.
+  void SetBounds(int left, int top, int width, int height) override;
   void Paint(HDC dc) override;
   // Size of the caption in the label's font.
   Size TextExtent() const;

@@ -1,0 +1,179 @@
+// The control base under the window system: binding, message flow, adopted
+// windows, error reports, timers.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <stdexcept>
+#include <vector>
+
+#include "toolkit/application_win.h"
+#include "toolkit/form_win.h"
+#include "toolkit/stdctrls_win.h"
+
+using namespace swfp::tk;
+
+namespace {
+
+std::vector<UINT> foreignSeen;
+
+LRESULT CALLBACK ForeignProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+  if (msg >= WM_USER) {
+    foreignSeen.push_back(msg);
+    return 42;
+  }
+  return DefWindowProcW(h, msg, w, l);
+}
+
+HWND MakeForeignWindow(HWND parent) {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = ForeignProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"ForeignForTests";
+  RegisterClassW(&wc);  // fails harmlessly when already registered
+  return CreateWindowExW(0, L"ForeignForTests", L"", WS_CHILD | WS_VISIBLE, 0, 0, 50, 50, parent, nullptr,
+                         GetModuleHandleW(nullptr), nullptr);
+}
+
+// A control that takes over a window made elsewhere, like the player control does.
+class Adopter : public TWinControl {
+ public:
+  using TWinControl::TWinControl;
+  using TWinControl::AdoptWindow;
+  using TWinControl::ReleaseAdoptedWindow;
+  std::vector<UINT> seen;
+  void WndProc(Message& m) override {
+    if (m.msg >= WM_USER) seen.push_back(m.msg);
+    TWinControl::WndProc(m);
+  }
+  void DefaultHandler(Message& m) override {
+    if (m.msg == WM_USER + 2) {  // kept from the window's own procedure
+      m.result = 7;
+      return;
+    }
+    TWinControl::DefaultHandler(m);
+  }
+};
+
+struct Fixture : ::testing::Test {
+  void SetUp() override {
+    form.SetClientSize(200, 150);
+    form.HandleNeeded();
+    foreignSeen.clear();
+  }
+  TForm form{nullptr};
+};
+
+}  // namespace
+
+TEST_F(Fixture, WindowsAreBoundToTheirObjectAtCreation) {
+  auto& panel = form.Make<TPanel>();
+  panel.SetBounds(10, 10, 50, 40);
+  panel.SetParent(&form);
+  ASSERT_TRUE(panel.HandleAllocated());
+  EXPECT_EQ(reinterpret_cast<TWinControl*>(GetWindowLongPtrW(panel.WindowHandle(), GWLP_USERDATA)), &panel);
+  EXPECT_EQ(GetParent(panel.WindowHandle()), form.WindowHandle());
+  RECT r;
+  GetWindowRect(panel.WindowHandle(), &r);
+  EXPECT_EQ(r.right - r.left, 50);
+  panel.SetVisible(false);
+  EXPECT_FALSE(IsWindowVisible(panel.WindowHandle()));
+  HWND h = panel.WindowHandle();
+  panel.SetParent(nullptr);  // leaving the parent takes the window away
+  EXPECT_FALSE(IsWindow(h));
+}
+
+TEST_F(Fixture, AdoptedWindowRunsThroughTheControlAndItsDefaultHandler) {
+  auto& a = form.Make<Adopter>();
+  HWND foreign = MakeForeignWindow(form.WindowHandle());
+  ASSERT_TRUE(foreign);
+  a.AdoptWindow(foreign);
+  EXPECT_EQ(a.WindowHandle(), foreign);
+  EXPECT_THROW(a.AdoptWindow(foreign), std::logic_error);
+
+  EXPECT_EQ(SendMessageW(foreign, WM_USER + 1, 0, 0), 42);  // reaches the own procedure last
+  EXPECT_EQ(SendMessageW(foreign, WM_USER + 2, 0, 0), 7);   // the control's default handler keeps it
+  EXPECT_EQ(a.seen, (std::vector<UINT>{WM_USER + 1, WM_USER + 2}));
+  EXPECT_EQ(foreignSeen, (std::vector<UINT>{WM_USER + 1}));
+
+  a.ReleaseAdoptedWindow();
+  EXPECT_EQ(SendMessageW(foreign, WM_USER + 2, 0, 0), 42);
+  EXPECT_EQ(a.seen.size(), 2u);
+
+  // A window destroyed while adopted unhooks itself and the control forgets it.
+  a.AdoptWindow(foreign);
+  DestroyWindow(foreign);
+  EXPECT_FALSE(a.HandleAllocated());
+}
+
+TEST_F(Fixture, ExceptionsInHandlersGoToTheApplicationReport) {
+  auto& panel = form.Make<TPanel>();
+  panel.SetBounds(0, 0, 100, 100);
+  panel.SetParent(&form);
+  panel.OnMouseDown = [](TComponent&, MouseButton, ShiftState, int, int) { throw std::runtime_error("broken handler"); };
+  std::wstring reported;
+  Application().OnException = [&](std::exception_ptr e) { reported = TApplication::ExceptionText(e); };
+  SendMessageW(panel.WindowHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  SendMessageW(panel.WindowHandle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  Application().OnException = nullptr;
+  EXPECT_EQ(reported, L"broken handler");
+}
+
+TEST_F(Fixture, GraphicChildrenGetMouseInputAndRunTheirAction) {
+  auto& list = form.Make<TActionList>();
+  auto& act = form.Make<TAction>(&list);
+  int runs = 0;
+  act.OnExecute = [&](TAction&) { ++runs; };
+  auto& label = form.Make<TLabel>();
+  label.SetCaption(L"Click me");
+  label.SetBounds(20, 20, 0, 0);
+  label.SetParent(&form);
+  label.SetAction(&act);
+  EXPECT_GT(label.Width(), 10);
+  EXPECT_EQ(form.ControlAtPos(22, 22), &label);
+  SendMessageW(form.WindowHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(22, 22));
+  SendMessageW(form.WindowHandle(), WM_LBUTTONUP, 0, MAKELPARAM(22, 22));
+  EXPECT_EQ(runs, 1);
+  // A release away from the control is no click.
+  SendMessageW(form.WindowHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(22, 22));
+  SendMessageW(form.WindowHandle(), WM_LBUTTONUP, 0, MAKELPARAM(150, 120));
+  EXPECT_EQ(runs, 1);
+  act.SetVisible(false);
+  EXPECT_EQ(form.ControlAtPos(22, 22), nullptr);
+}
+
+TEST_F(Fixture, TimerTicksFromTheMessageLoop) {
+  auto& t = form.Make<TTimer>();
+  int ticks = 0;
+  t.OnTimer = [&](TComponent&) { ++ticks; };
+  t.SetInterval(10);
+  const ULONGLONG until = GetTickCount64() + 3000;
+  while (ticks < 2 && GetTickCount64() < until) {
+    Application().ProcessMessages();
+    Sleep(5);
+  }
+  EXPECT_GE(ticks, 2);
+  t.SetEnabled(false);
+  const int stopped = ticks;
+  Sleep(50);
+  Application().ProcessMessages();
+  EXPECT_EQ(ticks, stopped);
+}
+
+TEST_F(Fixture, FormCloseAsksTheCloseQuery) {
+  int asked = 0;
+  bool allow = false;
+  form.OnCloseQuery = [&](TComponent&, bool& can) {
+    ++asked;
+    can = allow;
+  };
+  form.Show();
+  SendMessageW(form.WindowHandle(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(asked, 1);
+  EXPECT_TRUE(IsWindowVisible(form.WindowHandle()));
+  allow = true;
+  form.Close();
+  EXPECT_FALSE(IsWindowVisible(form.WindowHandle()));
+  EXPECT_EQ(SnapCoordinate(7, 0, 10), 0);
+  EXPECT_EQ(SnapCoordinate(11, 0, 10), 11);
+}
