@@ -3,6 +3,7 @@
 #include <urlmon.h>
 #include <wrl/client.h>
 
+#include "standin/movie_location.h"
 #include "standin/observation_log.h"
 #include "standin/com_adopt_win.h"
 
@@ -151,25 +152,11 @@ std::string Utf8(const wchar_t* text) {
   return s;
 }
 
-bool IsUrl(const std::wstring& location) {
-  size_t colon = location.find(L':');
-  if (colon == std::wstring::npos || colon < 2) return false;  // "C:\..." is a drive, not a scheme
-  for (size_t i = 0; i < colon; ++i) {
-    wchar_t c = location[i];
-    bool ok = (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || (i > 0 && ((c >= L'0' && c <= L'9') || c == L'+' || c == L'-' || c == L'.'));
-    if (!ok) return false;
-  }
-  return true;
-}
-
 FetchedMovie FetchMovie(const std::wstring& location, const FetchProgress& progress) {
   if (IsUrl(location)) return FetchUrl(location, progress);
   FetchedMovie fromFile = FetchPath(location, progress);
   if (fromFile.ok) return fromFile;
-  std::wstring url = L"file:///" + location;
-  for (wchar_t& c : url)
-    if (c == L'\\') c = L'/';
-  return FetchUrl(url, progress);
+  return FetchUrl(FileUrlFromPath(location), progress);
 }
 
 }  // namespace standin

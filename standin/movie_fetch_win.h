@@ -21,8 +21,6 @@ struct FetchedMovie {
 // Called after each chunk with the bytes received so far.
 using FetchProgress = std::function<void(const std::vector<uint8_t>& soFar)>;
 
-// "C:\a.swf", "movie.swf" and "\\server\a.swf" are paths; "file:///C:/a.swf" and "http://x/" are URLs.
-bool IsUrl(const std::wstring& location);
 // A path that CreateFileA could not open is retried as a file:// URL through the moniker.
 FetchedMovie FetchMovie(const std::wstring& location, const FetchProgress& progress);
 
