@@ -160,6 +160,8 @@ public:
     IOleObject* OleObject() const { return oleObject_.Get(); }
     bool HasOleObject() const { return oleObject_ != nullptr; }
     bool InPlaceActive() const { return inPlaceObject_ != nullptr; }
+    // The sink connected to the object's events (not counted: it lives with the control).
+    IDispatch* EventSink() const { return eventSink_.get(); }
     void SetParent(swfp::tk::TWinControl* parent) override;
     void SetBounds(int left, int top, int width, int height) override;
     void WndProc(swfp::tk::Message& m) override;

@@ -363,6 +363,34 @@ TEST_F(Container, DestructionClosesUnadvisesAndClearsTheSite)
     EXPECT_FALSE(IsWindow(hwnd)) << "the object destroyed its window on closing";
 }
 
+TEST_F(Container, OneControlOfAFormIsUIActiveAtATime)
+{
+    auto a = MakeControl(form.Form());
+    auto b = MakeControl(form.Form());
+    EXPECT_EQ(TFlashPlayerControl::ActiveOleControlOf(&form.Form()), nullptr);
+    EXPECT_EQ(static_cast<IOleInPlaceSite*>(a.get())->OnUIActivate(), S_OK);
+    EXPECT_EQ(TFlashPlayerControl::ActiveOleControlOf(&form.Form()), a.get());
+
+    // The request UI-activates the object, whose site call takes the form from the other control.
+    log.Clear();
+    b->UIActivateRequest();
+    EXPECT_GE(log.Find("call DoVerb -4"), 0) << log.Dump();
+    EXPECT_GE(log.Find("site OnUIActivate hr=0x00000000"), 0) << log.Dump();
+    EXPECT_EQ(TFlashPlayerControl::ActiveOleControlOf(&form.Form()), b.get());
+    // Already active: asking again does nothing.
+    log.Clear();
+    b->UIActivateRequest();
+    EXPECT_LT(log.Find("call DoVerb"), 0) << log.Dump();
+
+    EXPECT_EQ(static_cast<IOleInPlaceSite*>(b.get())->OnUIDeactivate(FALSE), S_OK);
+    EXPECT_EQ(TFlashPlayerControl::ActiveOleControlOf(&form.Form()), nullptr);
+
+    // A destroyed control is never left as the form's active one.
+    static_cast<IOleInPlaceSite*>(a.get())->OnUIActivate();
+    a.reset();
+    EXPECT_EQ(TFlashPlayerControl::ActiveOleControlOf(&form.Form()), nullptr);
+}
+
 // ---- operations -----------------------------------------------------------------------
 
 TEST_F(Container, MethodsAndPropertiesReachTheirMembers)
@@ -507,6 +535,48 @@ TEST_F(Container, EventsReachTheirHandlersAndAFailingHandlerDoesNotStopTheNext)
     ASSERT_FALSE(progress.empty());
     EXPECT_EQ(progress.back(), 100);
     swfp::tk::Application().OnException = nullptr;
+}
+
+TEST_F(Container, TheEventSinkAnswersItsInterfacesAndCountsOnTheControl)
+{
+    auto control = MakeControl(form.Form());
+    control->HandleNeeded();
+    ComPtr<IUnknown> sink(control->EventSink());
+    void* out = nullptr;
+    EXPECT_EQ(sink->QueryInterface(DIID_ShockwaveFlashEvents, &out), S_OK);
+    EXPECT_EQ(out, static_cast<void*>(sink.Get())) << "the event interface is the sink's IDispatch";
+    static_cast<IUnknown*>(out)->Release();
+    out = Poison<void>();
+    EXPECT_EQ(sink->QueryInterface(IID_IOleClientSite, &out), E_NOINTERFACE) << "the sink is not the site";
+    EXPECT_EQ(out, nullptr);
+    const LONG before = control->RefCount();
+    sink->AddRef();
+    EXPECT_EQ(control->RefCount(), before + 1);
+    sink->Release();
+    EXPECT_EQ(control->RefCount(), before);
+
+    ComPtr<IDispatch> dispatch;
+    ASSERT_EQ(sink.As(&dispatch), S_OK);
+    UINT count = 0xdeadbeef;
+    EXPECT_EQ(dispatch->GetTypeInfoCount(&count), S_OK);
+    EXPECT_EQ(count, 0u);
+    DISPID id;
+    LPOLESTR name = const_cast<LPOLESTR>(L"FSCommand");
+    EXPECT_EQ(dispatch->GetIDsOfNames(IID_NULL, &name, 1, 0, &id), E_NOTIMPL);
+    // Unknown events and events without a handler are accepted and ignored.
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    EXPECT_EQ(dispatch->Invoke(4242, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr), S_OK);
+    EXPECT_EQ(dispatch->Invoke(DISPID_FlashFSCommand, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr),
+              S_OK);
+    // A malformed event (too few arguments) reaches no handler.
+    bool called = false;
+    control->OnFSCommand = [&](TFlashPlayerControl&, const std::wstring&, const std::wstring&) { called = true; };
+    VARIANT one;
+    VariantInit(&one);
+    DISPPARAMS oneArg{&one, nullptr, 1, 0};
+    EXPECT_EQ(dispatch->Invoke(DISPID_FlashFSCommand, IID_NULL, 0, DISPATCH_METHOD, &oneArg, nullptr, nullptr, nullptr),
+              S_OK);
+    EXPECT_FALSE(called);
 }
 
 TEST_F(Container, StockEventsBecomeTheControlsNotifications)
