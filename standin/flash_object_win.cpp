@@ -185,6 +185,10 @@ HRESULT FlashObject::ActivateInPlace(LONG verb, IOleClientSite* site, HWND paren
     if (window_) SetFocus(window_);
   }
   if (clientSite_) LogSite("ShowObject", clientSite_->ShowObject());
+  if (firstFramePending_ && window_) {
+    firstFramePending_ = false;
+    EnterFrame();
+  }
   UpdateTimer();
   return S_OK;
 }

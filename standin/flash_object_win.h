@@ -239,6 +239,7 @@ class FlashObject final : public FlashInterface,
       swremote_, stacking_, flashVars_, allowScriptAccess_, movieData_;
   std::map<std::wstring, std::wstring> variables_;
   UINT_PTR timer_ = 0;
+  bool firstFramePending_ = false;  // loaded before activation: frame 0 not shown yet
   AudioThread audio_;
 };
 

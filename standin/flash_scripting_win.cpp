@@ -50,6 +50,7 @@ bool IsMainTimeline(BSTR target) {
 
 void FlashObject::UnloadMovie() {
   movie_.reset();
+  firstFramePending_ = false;
   playback_.unload();
   UpdateTimer();
   UpdateAudio();
@@ -93,7 +94,8 @@ void FlashObject::LoadLocation(const std::wstring& location) {
   view_.reset(movie_->stage);
   FireProgress(100);
   SetReadyState(4);
-  EnterFrame();
+  // The first frame is shown once there is a window to show it in.
+  if (window_) EnterFrame(); else firstFramePending_ = true;
   UpdateTimer();
   UpdateAudio();
 }

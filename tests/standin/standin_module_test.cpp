@@ -435,3 +435,27 @@ TEST_F(StandinModule, PaintsBackgroundShapesAndAMarkerOfTheZoomedView) {
   Snapshot shot(stage);
   EXPECT_EQ(shot.at(540, 390), RGB(0, 255, 0));
 }
+
+TEST_F(StandinModule, AMovieLoadedBeforeActivationShowsItsFirstFrameWhenTheWindowExists) {
+  object = CreateFromModule(L"flash_standin.dll");
+  ASSERT_TRUE(object);
+  ASSERT_EQ(object.As(&flash), S_OK);
+  ComPtr<EventSink> sink = standin::Adopt(new EventSink());
+  ASSERT_NE(AdviseEvents(object.Get(), sink.Get()), 0u);
+  ASSERT_EQ(flash->put_Movie(Bstr(WriteTempFile(L"early.swf", ThreeFrames()))), S_OK);
+  long frames = 0;
+  EXPECT_EQ(flash->get_TotalFrames(&frames), S_OK);
+  EXPECT_EQ(frames, 3);
+  EXPECT_TRUE(sink->Of(DISPID_FlashFSCommand).empty());
+
+  site = standin::Adopt(new TestSite(host.hwnd()));
+  ASSERT_EQ(object->SetClientSite(site.Get()), S_OK);
+  RECT pos{0, 0, 200, 100};
+  ASSERT_EQ(object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site.Get(), 0, host.hwnd(), &pos), S_OK);
+  auto fs = sink->Of(DISPID_FlashFSCommand);
+  ASSERT_EQ(fs.size(), 1u);
+  EXPECT_EQ(fs[0].args, (std::vector<std::wstring>{L"hello", L"world"}));
+  // A second activation does not show the frame again.
+  ASSERT_EQ(object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site.Get(), 0, host.hwnd(), &pos), S_OK);
+  EXPECT_EQ(sink->Of(DISPID_FlashFSCommand).size(), 1u);
+}
