@@ -452,6 +452,9 @@ bool TWinControl::Dispatch(Message& m) {
       return false;  // let the parent offer its menu
     }
     case WM_COMMAND:
+      // An adopted window's commands are its own (the player sends the Flash
+      // window command numbers of its own); menus only talk to our windows.
+      if (adopted_) return false;
       if (m.lParam == 0 && HIWORD(m.wParam) == 0 && TMenuItem::DispatchCommand(LOWORD(m.wParam))) return true;
       if (m.lParam != 0) {
         // Notifications of child windows go back to their controls.
@@ -688,6 +691,20 @@ void TWinControl::PaintBackgroundFor(const TControl& child, HDC dc) {
   OffsetViewportOrgEx(dc, -child.Left(), -child.Top(), nullptr);
   PaintWindow(dc);
   RestoreDC(dc, saved);
+}
+
+Bitmap32 TWinControl::PaintToBitmap() {
+  Size cs = ClientSize();
+  if (cs.width <= 0 || cs.height <= 0) return Bitmap32();
+  HDC screen = GetDC(nullptr);
+  Bitmap32 out;
+  {
+    MemoryCanvas canvas(screen, cs.width, cs.height);
+    PaintTo(canvas.dc(), 0, 0);
+    out = CaptureBitmap32(canvas.dc(), 0, 0, cs.width, cs.height);
+  }
+  ReleaseDC(nullptr, screen);
+  return out;
 }
 
 void TWinControl::PaintTo(HDC dc, int x, int y) {

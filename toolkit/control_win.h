@@ -237,6 +237,8 @@ class TWinControl : public TControl {
   // own drawing, graphic children); used for snapshots and by children
   // that show their parent through.
   virtual void PaintTo(HDC dc, int x, int y);
+  // The client area painted into a new 32-bit picture (a snapshot).
+  Bitmap32 PaintToBitmap();
   // Children that show the parent's background ask for it here (client coordinates of this control).
   virtual void PaintBackgroundFor(const TControl& child, HDC dc);
 

@@ -330,6 +330,12 @@ TEST_F(FrmPlr, ScreenshotOfTheWholeWindow) {
   Bitmap32 shot = CaptureBitmap32(screen, wr.left, wr.top, wr.right - wr.left, wr.bottom - wr.top);
   ReleaseDC(nullptr, screen);
   SaveBmp(shot, ExeFolder() + L"frm_plr_screenshot.bmp");
+  // A snapshot painted off screen shows the same panel.
+  Bitmap32 snap = form->pnControls->PaintToBitmap();
+  ASSERT_EQ(snap.Width(), 650);
+  EXPECT_EQ(snap.Pixel(400, 100), form->pnControls->PaintToBitmap().Pixel(400, 100));
+  POINT panelOrigin = form->pnControls->ClientToScreen({0, 0});
+  EXPECT_EQ(snap.Pixel(5, 60), shot.Pixel(panelOrigin.x - wr.left + 5, panelOrigin.y - wr.top + 60));
   // The panel is painted from the skin: its corner shows the left cap, not a blank window.
   POINT origin = form->pnControls->ClientToScreen({0, 0});
   const Color32 cap = shot.Pixel(origin.x - wr.left + 1, origin.y - wr.top + 60);

@@ -9,6 +9,7 @@
 
 #include "toolkit/application_win.h"
 #include "toolkit/form_win.h"
+#include "toolkit/menu_win.h"
 #include "toolkit/stdctrls_win.h"
 
 using namespace swfp::tk;
@@ -18,7 +19,7 @@ namespace {
 std::vector<UINT> foreignSeen;
 
 LRESULT CALLBACK ForeignProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
-  if (msg >= WM_USER) {
+  if (msg >= WM_USER || msg == WM_COMMAND) {
     foreignSeen.push_back(msg);
     return 42;
   }
@@ -96,9 +97,22 @@ TEST_F(Fixture, AdoptedWindowRunsThroughTheControlAndItsDefaultHandler) {
   EXPECT_EQ(a.seen, (std::vector<UINT>{WM_USER + 1, WM_USER + 2}));
   EXPECT_EQ(foreignSeen, (std::vector<UINT>{WM_USER + 1}));
 
+  // Command numbers sent to an adopted window are the window's own, never menu clicks.
+  auto& menu = form.Make<TPopupMenu>();
+  TMenuItem& item = menu.Items().Add("Item");
+  int clicks = 0;
+  item.OnClick = [&](TMenuItem&) { ++clicks; };
+  SendMessageW(foreign, WM_COMMAND, item.Command(), 0);
+  EXPECT_EQ(clicks, 0);
+  EXPECT_EQ(foreignSeen.back(), static_cast<UINT>(WM_COMMAND));
+  SendMessageW(form.WindowHandle(), WM_COMMAND, item.Command(), 0);  // the form's menu commands do run
+  EXPECT_EQ(clicks, 1);
+  foreignSeen.pop_back();
+
   a.ReleaseAdoptedWindow();
   EXPECT_EQ(SendMessageW(foreign, WM_USER + 2, 0, 0), 42);
   EXPECT_EQ(a.seen.size(), 2u);
+  EXPECT_EQ(foreignSeen, (std::vector<UINT>{WM_USER + 1, WM_USER + 2}));
 
   // A window destroyed while adopted unhooks itself and the control forgets it.
   a.AdoptWindow(foreign);
