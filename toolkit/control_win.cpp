@@ -216,6 +216,11 @@ bool TControl::ShowPopupMenu(POINT screen) {
 TWinControl::TWinControl(TComponent* owner) : TControl(owner) {}
 
 TWinControl::~TWinControl() {
+  // Leave the parent while this is still a whole windowed control.
+  if (parent_) {
+    parent_->RemoveControl(this);
+    parent_ = nullptr;
+  }
   // Children that outlive this control lose their parent (and their windows).
   auto children = controls_;
   for (TControl* c : children) c->SetParent(nullptr);
