@@ -15,6 +15,7 @@
 #include "player/tray_icon_win.h"
 #include "player/window_placement.h"
 #include "player/window_position_win.h"
+#include "player/zoom_navigator_win.h"
 #include "toolkit/application_win.h"
 
 using namespace swfp;
@@ -116,6 +117,7 @@ TfrmPlr::TfrmPlr(TComponent* owner, std::wstring executablePath)
     OpenWithShell = [this](const std::string& path) {
         ShellExecuteA(Handle(), "open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     };
+    InstallZoomNavigator(*this);
     DoCreate();
 }
 
@@ -154,7 +156,14 @@ void TfrmPlr::FormCreate(TComponent&)
     ApplyCursor();                                                                      // 1
     LoadPackagedMovie(executablePath_, [this](std::span<const uint8_t> movie) {          // 2
         flashrt::TMemoryStream stream(movie);
-        player_->LoadMovieFromStream(stream);
+        try {
+            player_->LoadMovieFromStream(stream);
+        } catch (const flashhost::EOleError&) {
+            // Without a Flash runtime the movie cannot be handed on; its
+            // information is read all the same and the window opens empty.
+            if (player_->HasOleObject())
+                throw;
+        }
     });
     if (const std::string title = CountedString(s.Title); !title.empty()) {            // 3
         SetCaption(AnsiToWide(title));
@@ -203,7 +212,10 @@ void TfrmPlr::FormCreate(TComponent&)
         lblMovieName->SetCaption(AnsiToWide(name));
     FillInformationLabels();                                                            // 20
 
-    player_->Rewind();                                                                  // 21
+    // 21. Without a runtime there is no object to call: the window opens without a movie.
+    if (!player_->HasOleObject())
+        return;
+    player_->Rewind();
     player_->Stop();
     player_->SetLoop(actLoop->Checked());
     if (actPlay->Checked())
@@ -401,14 +413,36 @@ void TfrmPlr::actPlayExecute(TAction&) { player_->SetPlaying(!player_->Playing()
 
 void TfrmPlr::actStopExecute(TAction&)
 {
+    if (!player_->HasOleObject())
+        return;
     player_->Rewind();
     player_->StopPlay();
 }
 
-void TfrmPlr::actRewindExecute(TAction&) { player_->Rewind(); }
-void TfrmPlr::actForwardExecute(TAction&) { player_->Forward(); }
-void TfrmPlr::actBackExecute(TAction&) { player_->Back(); }
-void TfrmPlr::actEndExecute(TAction&) { player_->GotoFrame(player_->TotalFrames() - 1); }
+// The control's methods raise without a Flash object; with no runtime the commands do nothing.
+void TfrmPlr::actRewindExecute(TAction&)
+{
+    if (player_->HasOleObject())
+        player_->Rewind();
+}
+
+void TfrmPlr::actForwardExecute(TAction&)
+{
+    if (player_->HasOleObject())
+        player_->Forward();
+}
+
+void TfrmPlr::actBackExecute(TAction&)
+{
+    if (player_->HasOleObject())
+        player_->Back();
+}
+
+void TfrmPlr::actEndExecute(TAction&)
+{
+    if (player_->HasOleObject())
+        player_->GotoFrame(player_->TotalFrames() - 1);
+}
 void TfrmPlr::actLoopExecute(TAction&) { player_->SetLoop(actLoop->Checked()); }
 
 void TfrmPlr::actSoundExecute(TAction&)
@@ -435,6 +469,8 @@ void TfrmPlr::actAboutExecute(TAction&)
 
 void TfrmPlr::actZoomInExecute(TAction&)
 {
+    if (!player_->HasOleObject())
+        return;
     if (pnControls->Visible() && Navigator.ZoomIn)
         Navigator.ZoomIn();
     else if (!pnControls->Visible())
@@ -443,6 +479,8 @@ void TfrmPlr::actZoomInExecute(TAction&)
 
 void TfrmPlr::actZoomOutExecute(TAction&)
 {
+    if (!player_->HasOleObject())
+        return;
     if (pnControls->Visible() && Navigator.ZoomOut)
         Navigator.ZoomOut();
     else if (!pnControls->Visible())
@@ -451,6 +489,8 @@ void TfrmPlr::actZoomOutExecute(TAction&)
 
 void TfrmPlr::actZoomAllExecute(TAction&)
 {
+    if (!player_->HasOleObject())
+        return;
     if (pnControls->Visible() && Navigator.ZoomAll)
         Navigator.ZoomAll();
     else if (!pnControls->Visible())
@@ -461,7 +501,8 @@ void TfrmPlr::ProgressSliderChange(TComponent&) { player_->SetFrameNum(ProgressS
 
 void TfrmPlr::tmrRefresherTimer(TComponent&)
 {
-    if (pnControls->Visible() && Navigator.Refresh)
+    // The navigator shows the Flash object's picture; without one there is nothing to refresh.
+    if (pnControls->Visible() && Navigator.Refresh && player_->HasOleObject())
         Navigator.Refresh();
     lblMovieFrames->SetCaption(AnsiToWide(FrameCounterText(int(player_->FrameNum()), int(player_->TotalFrames()))));
     {
@@ -470,8 +511,10 @@ void TfrmPlr::tmrRefresherTimer(TComponent&)
     }
     if (ShouldRestartLoop(int(player_->FrameNum()), int(player_->TotalFrames()), player_->Loop() ? -1 : 0,
                           player_->Playing() ? -1 : 0)) {
-        player_->Rewind();
-        player_->Play();
+        if (player_->HasOleObject()) {
+            player_->Rewind();
+            player_->Play();
+        }
     }
 }
 

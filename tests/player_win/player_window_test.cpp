@@ -1,0 +1,568 @@
+// The player window in-process under Wine, with the stand-in runtime playing
+// real movies: set-up from the settings, commands as the runtime sees them,
+// timer rules, movie commands, dragging, tray data and the remembered position.
+#include <gtest/gtest.h>
+#include <shellapi.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/swf_plr_globals.h"
+#include "flashrt/import_hooks_win.h"
+#include "player/swf_plr_about_win.h"
+#include "player/tray_icon_win.h"
+#include "player/window_position.h"
+#include "player/window_position_win.h"
+#include "tests/player_win/player_win_support.h"
+#include "tests/support/swf_writer.h"
+#include "toolkit/application_win.h"
+
+namespace fs = std::filesystem;
+using namespace plrtest;
+
+namespace {
+
+class PlayerWindow : public ::testing::Test {
+protected:
+    TempFolder folder;
+    StandinLog log;
+    fs::path packaged = WritePackagedPlayer(folder.Path(), L"player.exe", PlainMovie(5));
+    PlayerSettings settings = ZeroSettings();
+
+    std::unique_ptr<TfrmPlr> Make() { return MakePlayerWindow(settings, packaged); }
+    std::unique_ptr<TfrmPlr> MakeWith(const std::vector<uint8_t>& movie)
+    {
+        packaged = WritePackagedPlayer(folder.Path(), L"other.exe", movie);
+        return Make();
+    }
+};
+
+std::vector<swfp::tk::TAction*> AllCommands(const TfrmPlr& w)
+{
+    return {w.actZoomIn, w.actZoomOut, w.actZoomAll, w.actPlay,  w.actStop,  w.actLoop,  w.actRewind,
+            w.actForward, w.actBack,   w.actEnd,     w.actPrint, w.actSound, w.actClose, w.actAbout};
+}
+
+std::vector<swfp::tk::TDIBButton*> PanelButtons(const TfrmPlr& w)
+{
+    return {w.btnPlay, w.btnPause, w.btnStop, w.btnForward, w.btnBack, w.btnRewind, w.btnEnd, w.btnSoundOn};
+}
+
+bool TopMenuVisible(const TfrmPlr& w, const char* name) { return w.mnMain->Find(name)->Visible(); }
+
+// ---------------------------------------------------------------- set-up
+
+TEST_F(PlayerWindow, NoVisibleCommandsHidesEveryCommandButKeepsPanelButtonsAndSeparatorMenus)
+{
+    settings.VisibleCommands = 0;
+    auto w = Make();
+    for (auto* a : AllCommands(*w))
+        EXPECT_FALSE(a->Visible()) << a->Name();
+    EXPECT_FALSE(w->MenuItem("mnQuality1")->Visible());
+    EXPECT_FALSE(w->MenuItem("mnQuality2")->Visible());
+    EXPECT_FALSE(TopMenuVisible(*w, "mnHelp"));
+    EXPECT_TRUE(TopMenuVisible(*w, "mnFile"));
+    EXPECT_TRUE(TopMenuVisible(*w, "mnView"));
+    EXPECT_TRUE(TopMenuVisible(*w, "mnControl"));
+    for (auto* b : PanelButtons(*w))
+        EXPECT_TRUE(b->Visible()) << b->Name();
+}
+
+TEST_F(PlayerWindow, EveryBitShowsItsCommandAndPlayDecidesStop)
+{
+    settings.VisibleCommands = 0x3FFF;
+    auto all = Make();
+    for (auto* a : AllCommands(*all))
+        EXPECT_TRUE(a->Visible()) << a->Name();
+    EXPECT_TRUE(all->MenuItem("mnQuality1")->Visible());
+    EXPECT_TRUE(TopMenuVisible(*all, "mnHelp"));
+    all.reset();
+
+    settings.VisibleCommands = 0x3FFF & ~0x0010;  // no play bit
+    auto noPlay = Make();
+    EXPECT_FALSE(noPlay->actPlay->Visible());
+    EXPECT_FALSE(noPlay->actStop->Visible());
+    EXPECT_TRUE(noPlay->actLoop->Visible());
+    EXPECT_TRUE(noPlay->btnPlay->Visible() || noPlay->btnPause->Visible());
+    noPlay.reset();
+
+    settings.VisibleCommands = 0x2000;  // only About: its menu stays, the quality menus go
+    auto about = Make();
+    EXPECT_TRUE(about->actAbout->Visible());
+    EXPECT_FALSE(about->actClose->Visible());
+    EXPECT_TRUE(TopMenuVisible(*about, "mnHelp"));
+    EXPECT_FALSE(about->MenuItem("mnQuality1")->Visible());
+}
+
+TEST_F(PlayerWindow, MenusFollowTheSettings)
+{
+    auto none = Make();
+    EXPECT_EQ(none->Menu(), nullptr);
+    EXPECT_EQ(GetMenu(none->Handle()), nullptr);
+    EXPECT_EQ(none->Player().PopupMenu(), nullptr);
+    EXPECT_EQ(none->pnControls->PopupMenu(), nullptr);
+    none.reset();
+
+    settings.ShowMainMenu = 1;
+    settings.ShowPopupMenu = 1;
+    auto both = Make();
+    EXPECT_EQ(both->Menu(), both->mnMain);
+    EXPECT_NE(GetMenu(both->Handle()), nullptr);
+    EXPECT_EQ(both->Player().PopupMenu(), both->mnPopup);
+    EXPECT_EQ(both->pnControls->PopupMenu(), both->mnPopup);
+}
+
+TEST_F(PlayerWindow, CaptionModeIsAppliedAfterTheResizableFlag)
+{
+    struct Case {
+        uint8_t resizable, captionMode;
+        bool thick, caption;
+    } cases[] = {{0, 0, false, true}, {1, 0, true, true}, {1, 1, true, false}, {1, 2, false, false}, {0, 2, false, false}};
+    for (const auto& c : cases) {
+        settings.Resizable = c.resizable;
+        settings.CaptionMode = c.captionMode;
+        auto w = Make();
+        const LONG style = GetWindowLongA(w->Handle(), GWL_STYLE);
+        EXPECT_EQ((style & WS_THICKFRAME) != 0, c.thick) << int(c.resizable) << "/" << int(c.captionMode);
+        EXPECT_EQ((style & WS_CAPTION) == WS_CAPTION, c.caption) << int(c.resizable) << "/" << int(c.captionMode);
+    }
+}
+
+TEST_F(PlayerWindow, WindowModesAndPositionsPlaceTheWindow)
+{
+    const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+    APPBARDATA bar{};
+    bar.cbSize = sizeof bar;
+    SHAppBarMessage(ABM_GETTASKBARPOS, &bar);
+    const int tb = bar.rc.bottom - bar.rc.top;
+
+    settings.WindowMode = 1;
+    settings.WindowPosition = 9;  // ignored by mode 1
+    settings.WindowLeft = 77;
+    auto full = Make();
+    EXPECT_EQ(full->Left(), 0);
+    EXPECT_EQ(full->Top(), 0);
+    EXPECT_EQ(full->Width(), sw);
+    EXPECT_EQ(full->Height(), sh - tb);
+    full.reset();
+
+    settings.WindowMode = 3;  // panel hidden: both sizes come from the settings
+    settings.WindowWidth = 400;
+    settings.WindowHeight = 300;
+    settings.WindowPosition = 9;
+    settings.WindowLeft = -20;
+    settings.WindowTop = 33;
+    auto given = Make();
+    RECT r{};
+    GetWindowRect(given->Handle(), &r);
+    EXPECT_EQ(r.left, -20);
+    EXPECT_EQ(r.top, 33);
+    EXPECT_EQ(r.right - r.left, 400);
+    EXPECT_EQ(r.bottom - r.top, 300);
+    given.reset();
+
+    settings.ShowControls = 1;  // the panel keeps the layout's width
+    settings.WindowPosition = 4;
+    auto centred = Make();
+    EXPECT_EQ(centred->Height(), 300);
+    EXPECT_GE(centred->Width(), 656);
+    EXPECT_EQ(centred->Left(), (sw - centred->Width()) / 2);
+    EXPECT_EQ(centred->Top(), (sh - 300) / 2);
+    EXPECT_EQ(centred->pnPlayer->Constraints().minWidth, 650);
+    centred.reset();
+
+    settings.WindowMode = 0;
+    settings.WindowPosition = 8;
+    auto corner = Make();
+    EXPECT_EQ(corner->Left(), sw - corner->Width());
+    EXPECT_EQ(corner->Top(), sh - corner->Height() - tb);
+}
+
+TEST_F(PlayerWindow, LabelsTitleAndSliderRangeComeFromTheMovie)
+{
+    SetCountedString(settings.Title, "Grid Title");
+    SetCountedString(settings.MovieName, "The Name");
+    settings.ShowControls = 1;
+    auto w = MakeWith(SwfWriter().FrameSize(320, 240).FrameRate(24).Version(7).Compressed(true)
+                          .ShowFrame().ShowFrame().ShowFrame().ShowFrame().Build());
+    wchar_t caption[64] = {};
+    GetWindowTextW(w->Handle(), caption, 64);
+    EXPECT_STREQ(caption, L"Grid Title");
+    EXPECT_EQ(swfp::tk::Application().Title(), L"Grid Title");
+    EXPECT_EQ(w->lblMovieName->Caption(), L"The Name");
+    EXPECT_EQ(w->lblMovieSize->Caption(), L"320 x 240 px");
+    EXPECT_EQ(w->lblMovieFPS->Caption(), L"24.00");
+    EXPECT_EQ(w->lblMovieVer->Caption(), L"7");
+    EXPECT_EQ(w->lblMovieCompressed->Caption(), L"True");
+    EXPECT_EQ(w->lblMovieFrames->Caption(), L"1 / 4");
+    EXPECT_EQ(w->ProgressSlider->Max(), 3);
+    EXPECT_EQ(w->MovieRect.right, 320 * 20);
+    EXPECT_EQ(w->MovieRect.bottom, 240 * 20);
+    EXPECT_TRUE(EqualRect(&w->MovieRect, &w->ZoomRect));
+    EXPECT_TRUE(w->Snapshot);
+    // Setting the range did not seek.
+    EXPECT_EQ(log.Find("call put_FrameNum 3"), -1) << log.Dump();
+    w.reset();
+
+    auto plain = Make();
+    EXPECT_EQ(plain->lblMovieCompressed->Caption(), L"False");
+    EXPECT_EQ(plain->lblMovieName->Caption(), L"Tavolin created by Quindo Vexlor");
+}
+
+TEST_F(PlayerWindow, StartStateRewindsStopsAndPlaysOnlyWithAutoPlay)
+{
+    settings.Loop = 1;
+    auto held = Make();
+    const int rewind = log.Find("call Rewind");
+    const int stop = log.Find("call Stop", rewind);
+    const int loop = log.Find("call put_Loop -1", stop);
+    ASSERT_GE(rewind, 0) << log.Dump();
+    EXPECT_GT(stop, rewind);
+    EXPECT_GT(loop, stop);
+    EXPECT_EQ(log.Find("call Play", loop), -1);
+    EXPECT_TRUE(held->actLoop->Checked());
+    EXPECT_FALSE(held->Player().Playing());
+    held.reset();
+
+    log.Clear();
+    settings.Loop = 0;
+    settings.AutoPlay = 1;
+    auto playing = Make();
+    const int off = log.Find("call put_Loop 0");
+    ASSERT_GE(off, 0) << log.Dump();
+    EXPECT_GT(log.Find("call Play", off), off);
+    EXPECT_TRUE(playing->Player().Playing());
+}
+
+// ---------------------------------------------------------------- commands
+
+TEST_F(PlayerWindow, EachCommandMakesItsCallsOnTheRuntime)
+{
+    settings.VisibleCommands = 0x3FFF;
+    auto w = MakeWith(PlainMovie(8));
+    log.Clear();
+    w->actStop->Execute();
+    const int rewind = log.Find("call Rewind");
+    EXPECT_GE(rewind, 0) << log.Dump();
+    EXPECT_GT(log.Find("call StopPlay", rewind), rewind);
+
+    log.Clear();
+    w->actRewind->Execute();
+    EXPECT_EQ(log.Count("call Rewind"), 1);
+    EXPECT_EQ(log.Find("call put_Playing 0"), -1) << "rewind leaves playing alone";
+
+    log.Clear();
+    w->actForward->Execute();
+    w->actBack->Execute();
+    w->actEnd->Execute();
+    EXPECT_GE(log.Find("call Forward"), 0);
+    EXPECT_GE(log.Find("call Back"), 0);
+    EXPECT_GE(log.Find("call GotoFrame 7"), 0) << log.Dump();
+
+    log.Clear();
+    w->actMedQ->Execute();
+    w->actHighQ->Execute();
+    EXPECT_EQ(log.Count("call put_Quality 1"), 2) << log.Dump();
+    EXPECT_TRUE(w->actHighQ->Checked());
+    EXPECT_FALSE(w->actMedQ->Checked());
+    w->actLowQ->Execute();
+    EXPECT_EQ(log.Count("call put_Quality 0"), 1);
+
+    log.Clear();
+    const bool loopBefore = w->actLoop->Checked();
+    w->actLoop->Execute();
+    EXPECT_NE(w->actLoop->Checked(), loopBefore);
+    EXPECT_GE(log.Find(loopBefore ? "call put_Loop 0" : "call put_Loop -1"), 0) << log.Dump();
+
+    log.Clear();
+    w->actPlay->Execute();
+    EXPECT_GE(log.Find("call put_Playing -1"), 0) << log.Dump();
+    EXPECT_TRUE(w->Player().Playing());
+    w->actPlay->Execute();
+    EXPECT_GE(log.Find("call put_Playing 0"), 0) << log.Dump();
+
+    log.Clear();
+    w->actPrint->Execute();
+    EXPECT_GE(log.Find("command 20054 print"), 0) << log.Dump();
+}
+
+TEST_F(PlayerWindow, UpdateRuleShowsPauseWhilePlayingAndPlayWhileStanding)
+{
+    settings.AutoPlay = 1;
+    auto w = MakeWith(PlainMovie(50));
+    bool handled = false;
+    w->ActionList1Update(*w->actClose, handled);
+    EXPECT_TRUE(handled);
+    EXPECT_TRUE(w->actPlay->Checked());
+    EXPECT_TRUE(w->btnPause->Visible());
+    EXPECT_FALSE(w->btnPlay->Visible());
+    w->Player().StopPlay();
+    w->ActionList1Update(*w->actClose, handled);
+    EXPECT_FALSE(w->actPlay->Checked());
+    EXPECT_TRUE(w->btnPlay->Visible());
+    EXPECT_FALSE(w->btnPause->Visible());
+}
+
+TEST_F(PlayerWindow, SoundCommandSwitchesTheSoundAndTheButtons)
+{
+    settings.VisibleCommands = 0x0800;
+    ASSERT_TRUE(flashrt::GetFlashSoundEnabled());
+    auto w = Make();
+    EXPECT_TRUE(w->actSound->Checked());
+    w->actSound->Execute();
+    EXPECT_FALSE(flashrt::GetFlashSoundEnabled());
+    EXPECT_FALSE(w->btnSoundOn->Visible());
+    EXPECT_TRUE(w->btnSoundOff->Visible());
+    w->actSound->Execute();
+    EXPECT_TRUE(flashrt::GetFlashSoundEnabled());
+    EXPECT_TRUE(w->btnSoundOn->Visible());
+    EXPECT_FALSE(w->btnSoundOff->Visible());
+}
+
+TEST_F(PlayerWindow, TimerShowsTheFrameMovesTheSliderWithoutSeekingAndRestartsAStoppedLoop)
+{
+    settings.Loop = 1;
+    settings.ShowControls = 1;
+    auto w = MakeWith(PlainMovie(1));
+    log.Clear();
+    w->tmrRefresher->Tick();
+    EXPECT_EQ(w->lblMovieFrames->Caption(), L"1 / 1");
+    const int rewind = log.Find("call Rewind");
+    ASSERT_GE(rewind, 0) << log.Dump();
+    EXPECT_GT(log.Find("call Play", rewind), rewind);
+    EXPECT_EQ(log.Find("call put_FrameNum 0"), -1) << "the timer never seeks";
+
+    // With looping off the stopped movie stays where it is.
+    w->actLoop->Execute();
+    w->Player().StopPlay();
+    log.Clear();
+    w->tmrRefresher->Tick();
+    EXPECT_EQ(log.Find("call Play"), -1) << log.Dump();
+    w.reset();
+
+    // A longer movie standing in the middle: the slider follows, the user's drag seeks.
+    auto longer = MakeWith(PlainMovie(10));
+    longer->Player().GotoFrame(4);
+    longer->tmrRefresher->Tick();
+    EXPECT_EQ(longer->lblMovieFrames->Caption(), L"5 / 10");
+    EXPECT_EQ(longer->ProgressSlider->Position(), 4);
+    log.Clear();
+    longer->ProgressSlider->SetPosition(7);
+    EXPECT_GE(log.Find("call put_FrameNum 7"), 0) << log.Dump();
+}
+
+TEST_F(PlayerWindow, CloseQueryStopsTheTimerAndAllowsTheClose)
+{
+    auto w = Make();
+    ASSERT_TRUE(w->tmrRefresher->Enabled());
+    EXPECT_TRUE(w->CloseQuery());
+    EXPECT_FALSE(w->tmrRefresher->Enabled());
+}
+
+// ---------------------------------------------------------------- movie commands
+
+TEST_F(PlayerWindow, QuitFromTheMovieClosesThroughTheCloseQuery)
+{
+    // The start state holds the first frame; the second asks to quit.
+    auto w = MakeWith(SwfWriter().ShowFrame().FSCommand("quit", "").ShowFrame().Stop().Build());
+    w->Show();
+    ASSERT_TRUE(IsWindowVisible(w->Handle()));
+    w->Player().Play();
+    for (int i = 0; i < 40 && IsWindowVisible(w->Handle()); ++i)
+        Pump(50);
+    EXPECT_GE(log.Find("event FSCommand quit "), 0) << log.Dump();
+    EXPECT_FALSE(IsWindowVisible(w->Handle()));
+    EXPECT_FALSE(w->tmrRefresher->Enabled());
+}
+
+TEST_F(PlayerWindow, CommandsAreExactAndShellOpenRefusesPrograms)
+{
+    auto w = Make();
+    std::vector<std::string> opened;
+    w->OpenWithShell = [&](const std::string& path) { opened.push_back(path); };
+    const fs::path companions = folder.Path() / "fscommand";
+    fs::create_directories(companions);
+    std::ofstream(companions / "notes.txt") << "x";
+    std::ofstream(companions / "tool.exe") << "x";
+    std::ofstream(folder.Path() / "outside.exe") << "x";
+    std::ofstream(folder.Path() / "readme.txt") << "x";
+
+    w->plrFSCommand(*w, L"Exec", L"notes.txt");
+    w->plrFSCommand(*w, L"QUIT", L"");
+    EXPECT_TRUE(opened.empty());
+    EXPECT_TRUE(IsWindowEnabled(w->Handle()));
+
+    w->plrFSCommand(*w, L"exec", L"../notes.txt");
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(fs::path(opened[0]), companions / "notes.txt");
+
+    opened.clear();
+    w->plrFSCommand(*w, L"exec", L"missing.txt");
+    w->plrFSCommand(*w, L"exec", L"");
+    w->plrFSCommand(*w, L"exec", L"./\\..");
+    w->plrFSCommand(*w, L"exec", L"a/../../outside.exe");  // would climb out of the companion folder
+    EXPECT_TRUE(opened.empty());
+
+    const std::string outsideExe = (folder.Path() / "outside.exe").string();
+    const std::string readme = (folder.Path() / "readme.txt").string();
+    w->plrFSCommand(*w, L"shellopen", std::wstring(outsideExe.begin(), outsideExe.end()));
+    std::string upper = outsideExe.substr(0, outsideExe.size() - 3) + "EXE";
+    w->plrFSCommand(*w, L"shellopen", std::wstring(upper.begin(), upper.end()));
+    w->plrFSCommand(*w, L"shellopen", folder.Path().wstring());  // a folder
+    EXPECT_TRUE(opened.empty());
+    w->plrFSCommand(*w, L"shellopen", std::wstring(readme.begin(), readme.end()));
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0], readme);
+}
+
+TEST_F(PlayerWindow, ExecStartsACompanionProgram)
+{
+    const fs::path companions = folder.Path() / "fscommand";
+    fs::create_directories(companions);
+    fs::copy_file(ExeFolder() / "player_win_companion.exe", companions / "tool.exe");
+    auto w = Make();
+    w->plrFSCommand(*w, L"exec", L"\\tool.exe");
+    const fs::path marker = companions / "companion_ran.txt";
+    for (int i = 0; i < 100 && !fs::exists(marker); ++i)
+        Pump(100);
+    EXPECT_TRUE(fs::exists(marker));
+}
+
+// ---------------------------------------------------------------- dragging, tray, position
+
+TEST_F(PlayerWindow, HitTestTurnsTheClientAreaIntoACaptionOnlyWithDragAnywhere)
+{
+    auto plain = Make();
+    POINT centre{100, 100};
+    ClientToScreen(plain->Handle(), &centre);
+    EXPECT_EQ(SendMessageW(plain->Handle(), WM_NCHITTEST, 0, MAKELPARAM(centre.x, centre.y)), HTCLIENT);
+    plain.reset();
+
+    settings.DragAnywhere = 1;
+    auto drag = Make();
+    centre = {100, 100};
+    ClientToScreen(drag->Handle(), &centre);
+    EXPECT_EQ(SendMessageW(drag->Handle(), WM_NCHITTEST, 0, MAKELPARAM(centre.x, centre.y)), HTCAPTION);
+}
+
+TEST(TrayIconData, FilledFromTheSettingsWithCutsAndFallbacks)
+{
+    PlayerSettings s = ZeroSettings();
+    const HWND window = reinterpret_cast<HWND>(0x1234);
+    const HICON icon = reinterpret_cast<HICON>(0x5678);
+    NOTIFYICONDATAA d = MakeNotifyIconData(window, icon, s, "App Title");
+    EXPECT_EQ(d.cbSize, kNotifyIconDataSize);
+    EXPECT_EQ(d.hWnd, window);
+    EXPECT_EQ(d.hIcon, icon);
+    EXPECT_EQ(d.uID, 57051u);
+    EXPECT_EQ(d.uFlags, 7u);
+    EXPECT_EQ(d.uCallbackMessage, 1124u);
+    EXPECT_STREQ(d.szTip, "App Title");
+    EXPECT_EQ(d.dwInfoFlags, 0u);
+
+    SetCountedString(s.TrayTip, std::string(128, 't'));
+    s.ShowTrayBalloon = 1;
+    d = MakeNotifyIconData(window, icon, s, "App Title");
+    EXPECT_EQ(std::string(d.szTip), std::string(127, 't'));
+    EXPECT_EQ(d.uFlags, 7u | 16u);
+    EXPECT_EQ(d.dwInfoFlags, 1u);
+    EXPECT_STREQ(d.szInfo, "");
+    EXPECT_STREQ(d.szInfoTitle, "");
+
+    SetCountedString(s.BalloonTitle, std::string(64, 'b'));
+    SetCountedString(s.BalloonText, "Hello");
+    d = MakeNotifyIconData(window, icon, s, "App Title");
+    EXPECT_EQ(std::string(d.szInfoTitle), std::string(63, 'b'));
+    EXPECT_STREQ(d.szInfo, "Hello");
+}
+
+TEST_F(PlayerWindow, TrayIconIsAddedWithTheSettingsAndRemovedAtDestruction)
+{
+    settings.ShowTrayIcon = 1;
+    SetCountedString(settings.TrayTip, "Tip here");
+    auto w = Make();
+    EXPECT_EQ(w->NotifyIconData().hWnd, w->Handle());
+    EXPECT_STREQ(w->NotifyIconData().szTip, "Tip here");
+    // The shell knows the icon: modifying it works until the window goes.
+    NOTIFYICONDATAA probe = w->NotifyIconData();
+    EXPECT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &probe));
+    w.reset();
+    EXPECT_FALSE(Shell_NotifyIconA(NIM_MODIFY, &probe));
+}
+
+TEST_F(PlayerWindow, RememberedPositionIsSavedAtCloseAndUsedOnTheNextRun)
+{
+    const std::string path = packaged.string();
+    RegDeleteKeyA(HKEY_CURRENT_USER, WindowPositionKey(path).c_str());
+    settings.RememberPosition = 1;
+    settings.WindowPosition = 0;  // not applied while remembering
+    auto first = Make();
+    EXPECT_EQ(first->Left(), 1497);
+    EXPECT_EQ(first->Top(), 152);
+    first->SetBounds(123, 45, first->Width(), first->Height());
+    first.reset();
+    const auto stored = LoadWindowPosition(path);
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(*stored, (StoredPosition{123, 45}));
+
+    auto second = Make();
+    EXPECT_EQ(second->Left(), 123);
+    EXPECT_EQ(second->Top(), 45);
+    second.reset();
+
+    // A key holding only one of the values reads as no stored position.
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, WindowPositionKey(path).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegDeleteValueA(key, "LastTop");
+    RegCloseKey(key);
+    EXPECT_FALSE(LoadWindowPosition(path));
+    settings.RememberPosition = 1;
+    auto third = Make();
+    EXPECT_EQ(third->Left(), 1497);
+    third->SetBounds(10, 20, third->Width(), third->Height());
+    third.reset();
+    RegDeleteKeyA(HKEY_CURRENT_USER, WindowPositionKey(path).c_str());
+}
+
+TEST(AboutWindow, TextsFromTheSettingsAndTheIconInASilverFrame)
+{
+    PlayerSettings s = ZeroSettings();
+    SetCountedString(s.CompanyName, "Quindo Software");
+    s.FileVersion[0] = 2;
+    s.FileVersion[1] = 0;
+    s.FileVersion[2] = -3;
+    s.FileVersion[3] = 41;
+    g_PlayerSettings = s;
+    TfrmAbout about(nullptr);
+    EXPECT_EQ(about.lblApplication->Caption(), L"Tavolin created by Quindo Vexlor");
+    EXPECT_EQ(about.lblCompanyInfo->Caption(), L"Quindo Software / ");
+    EXPECT_EQ(about.lblFileVer->Caption(), L"v. 2.0.-3.41");
+
+    SetCountedString(g_PlayerSettings.Title, "Movie Title");
+    TfrmAbout titled(nullptr);
+    EXPECT_EQ(titled.lblApplication->Caption(), L"Movie Title");
+
+    const swfp::tk::Bitmap32& picture = about.imgIcon->Picture();
+    ASSERT_EQ(picture.Width(), 48);
+    ASSERT_EQ(picture.Height(), 48);
+    const swfp::tk::Color32 silver = swfp::tk::MakeColor32(0xC0, 0xC0, 0xC0);
+    for (int i = 0; i < 48; ++i) {
+        EXPECT_EQ(picture.Pixel(0, i), silver) << "left edge " << i;
+        EXPECT_EQ(picture.Pixel(i, 0), silver) << "top edge " << i;
+    }
+    g_PlayerSettings = ZeroSettings();
+}
+
+TEST(AboutWindow, WithoutAShellIconOnlyTheFramedWhiteSquareShows)
+{
+    const swfp::tk::Bitmap32 picture = FramedShellIcon("Z:\\no\\such\\file.none");
+    const swfp::tk::Color32 silver = swfp::tk::MakeColor32(0xC0, 0xC0, 0xC0);
+    const swfp::tk::Color32 white = swfp::tk::MakeColor32(255, 255, 255);
+    EXPECT_EQ(picture.Pixel(47, 47), silver);
+    EXPECT_EQ(picture.Pixel(47, 10), silver);
+    EXPECT_EQ(picture.Pixel(24, 24), white);
+}
+
+}  // namespace
