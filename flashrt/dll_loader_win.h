@@ -15,9 +15,9 @@ namespace flashrt {
 
 class TDLLLoader {
 public:
-    // Maps image (a PE file of this process's bitness); throws pe::PeError for a
-    // malformed or unsuitable image and EOSError-like std::runtime_error for a
-    // failed platform call. The bytes are not kept.
+    // Maps image (a PE file of this process's bitness). A malformed or unsuitable
+    // image raises pe::PeError, a failed platform call std::runtime_error; either
+    // way everything acquired so far is given back. The bytes are not kept.
     explicit TDLLLoader(std::span<const uint8_t> image);
     virtual ~TDLLLoader();
     TDLLLoader(const TDLLLoader&) = delete;

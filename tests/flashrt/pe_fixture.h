@@ -2,6 +2,7 @@
 // Access to the fixture libraries and to the places inside them that the tests
 // damage or inspect, found by reading the headers independently of the core.
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@ struct FixtureInfo {
     bool is64;
     uint64_t imageBase;
 };
+inline void PrintTo(const FixtureInfo& fixture, std::ostream* out) { *out << fixture.name; }
 
 // Every fixture library the build makes.
 const std::vector<FixtureInfo>& AllFixtures();
