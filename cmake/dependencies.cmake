@@ -1,6 +1,11 @@
 # Third-party libraries. Everything comes from Debian's packages, installed by
 # scripts/setup.sh; libjpeg-turbo for MinGW is built by that script into build/deps.
 
+# The Windows programs are single self-contained files: zlib links statically
+# (MinGW's zlib package also offers an import library for zlib1.dll).
+if(WIN32)
+  set(ZLIB_USE_STATIC_LIBS ON)
+endif()
 find_package(ZLIB REQUIRED)
 
 # nlohmann/json is header-only. For the MinGW builds we must not put the host's
