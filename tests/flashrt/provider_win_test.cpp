@@ -1,6 +1,7 @@
 // Module providers: from the registered module, from a module image, from nothing.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 #include "flashrt/flash_ocx_code_provider_win.h"
@@ -14,11 +15,22 @@ namespace {
 
 const wchar_t* const kClassKey = L"CLSID\\{D27CDB6E-AE6D-11cf-96B8-444553540000}";
 
-// Writes the Flash class's server path in this test's own Wine prefix and removes
-// the key again afterwards.
+bool KeyExists(const wchar_t* path)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+// Writes the Flash class's server path in this test's Wine prefix; the destructor
+// removes it again.
 class RegisteredServer {
 public:
-    explicit RegisteredServer(const std::string& path)
+    explicit RegisteredServer(const std::string& path) { Write(path); }
+    ~RegisteredServer() { Remove(); }
+    static void Remove() { RegDeleteTreeW(HKEY_CLASSES_ROOT, kFlashInprocServerKey); }
+    static void Write(const std::string& path)
     {
         HKEY key = nullptr;
         if (RegCreateKeyExW(HKEY_CLASSES_ROOT, kFlashInprocServerKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
@@ -28,12 +40,38 @@ public:
                        static_cast<DWORD>(path.size() + 1));
         RegCloseKey(key);
     }
-    ~RegisteredServer() { Remove(); }
-    static void Remove() { RegDeleteTreeW(HKEY_CLASSES_ROOT, kClassKey); }
+};
+
+// The prefix may be shared with other programs that register a Flash runtime:
+// whatever registration was there before these tests is put back afterwards.
+struct SavedRegistration {
+    bool hadClassKey = false;
+    std::optional<std::string> server;
 };
 
 class Providers : public ::testing::Test {
 protected:
+    static void SetUpTestSuite()
+    {
+        saved_.hadClassKey = KeyExists(kClassKey);
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(HKEY_CLASSES_ROOT, kFlashInprocServerKey, 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
+            char value[1024] = {};
+            DWORD size = sizeof value - 1;
+            if (RegQueryValueExA(key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size) ==
+                ERROR_SUCCESS)
+                saved_.server = std::string(value);
+            RegCloseKey(key);
+        }
+    }
+    static void TearDownTestSuite()
+    {
+        RegisteredServer::Remove();
+        if (saved_.server) RegisteredServer::Write(*saved_.server);
+        else if (!saved_.hadClassKey) RegDeleteTreeW(HKEY_CLASSES_ROOT, kClassKey);
+    }
+    static inline SavedRegistration saved_;
+
     void SetUp() override
     {
         RegisteredServer::Remove();
@@ -124,7 +162,7 @@ TEST_F(Providers, StreamProvidersFromNothingOrGarbageFailEveryCreation)
     EXPECT_EQ(CreateUnknown(noEntry, &object), E_FAIL);
 }
 
-TEST(FlashRuntimeUnit, StartsWithTheRegisteredModuleAndTheStreamReplacesIt)
+TEST_F(Providers, TheRuntimeUnitStartsWithTheRegisteredModuleAndTheStreamReplacesIt)
 {
     RegisteredServer::Remove();
     {
@@ -153,7 +191,7 @@ TEST(FlashRuntimeUnit, StartsWithTheRegisteredModuleAndTheStreamReplacesIt)
     RegisteredServer::Remove();
 }
 
-TEST(FlashRuntimeUnit, InstallsTheContentManagerItIsGiven)
+TEST_F(Providers, TheRuntimeUnitInstallsTheContentManagerItIsGiven)
 {
     struct Redirector : ContentRedirector {
         bool TryCreateURLMoniker(IMoniker*, LPCWSTR, IMoniker**, HRESULT*) override { return false; }
