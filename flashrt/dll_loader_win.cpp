@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "flashrt/import_names.h"
 #include "flashrt/pe_exports.h"
 #include "flashrt/pe_imports.h"
 #include "flashrt/pe_mapping.h"
@@ -186,7 +187,8 @@ HMODULE TDLLLoader::LoadDependency(const char* name)
 
 FARPROC TDLLLoader::GetProcAddress(const char* name)
 {
-    if (!imageBase_ || !name) return nullptr;
+    // Lookups are by name only; an ordinal in the name's place is not a text to read.
+    if (!imageBase_ || IsOrdinalName(name)) return nullptr;
     const std::span<const uint8_t> image(static_cast<const uint8_t*>(imageBase_), imageSize_);
     std::optional<pe::ExportTarget> target;
     try {

@@ -55,6 +55,7 @@ TEST(TDLLLoader, MapsTheModuleAndItsExportsRun)
     EXPECT_EQ(Export<int (*)(int, int)>(loader, "AddNumbers")(2, 40), 42);
     EXPECT_EQ(loader.GetProcAddress("addnumbers"), nullptr) << "names compare case-sensitively";
     EXPECT_EQ(loader.GetProcAddress("NoSuchExport"), nullptr);
+    EXPECT_EQ(loader.GetProcAddress(MAKEINTRESOURCEA(1)), nullptr) << "by name only";
     // The system loader never heard of it.
     EXPECT_EQ(GetModuleHandleA("flashrt_test_module.dll"), nullptr);
     HMODULE self = nullptr;
