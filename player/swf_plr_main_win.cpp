@@ -261,8 +261,9 @@ void TfrmPlr::ApplyVisibility()
         if (!menu)
             continue;
         menu->SetVisible(false);
+        // The toolkit keeps separators disabled (they cannot be chosen); they still count here.
         for (const auto& item : menu->Items())
-            if (item->Enabled() && item->Visible()) {
+            if ((item->Enabled() || item->IsSeparator()) && item->Visible()) {
                 menu->SetVisible(true);
                 break;
             }

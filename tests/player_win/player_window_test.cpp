@@ -1,8 +1,10 @@
 // The player window in-process under Wine, with the stand-in runtime playing
 // real movies: set-up from the settings, commands as the runtime sees them,
 // timer rules, movie commands, dragging, tray data and the remembered position.
-#include <gtest/gtest.h>
+#include <windows.h>
 #include <shellapi.h>
+
+#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
@@ -204,6 +206,8 @@ TEST_F(PlayerWindow, LabelsTitleAndSliderRangeComeFromTheMovie)
     EXPECT_EQ(log.Find("call put_FrameNum 3"), -1) << log.Dump();
     w.reset();
 
+    settings = ZeroSettings();
+    packaged = WritePackagedPlayer(folder.Path(), L"plain.exe", PlainMovie(2));
     auto plain = Make();
     EXPECT_EQ(plain->lblMovieCompressed->Caption(), L"False");
     EXPECT_EQ(plain->lblMovieName->Caption(), L"Tavolin created by Quindo Vexlor");
