@@ -26,6 +26,8 @@ constexpr RECT kClipRect{0, 0, 32767, 32767};
 // The marker point of keyboard messages offered to the object as accelerators.
 constexpr LONG kAcceleratorMarker = 0x115DE1F1;
 constexpr UINT kReflectedFirst = 0xBC00, kReflectedLast = 0xBFFF, kReflectionOffset = 0x9C00;
+// Keyboard messages 0x100 to 0x109 as the toolkit reflects them.
+constexpr UINT kReflectedKeyFirst = kReflectedFirst + 0x100, kReflectedKeyLast = kReflectedFirst + 0x109;
 
 int PixelsPerInch(bool horizontal)
 {
@@ -168,6 +170,9 @@ TFlashPlayerControl::TFlashPlayerControl(swfp::tk::TComponent* owner) : TWinCont
     controlDescription_ = &kFlashControlDescription;
     eventSink_ = std::make_unique<TFlashPlayerControlEventDispatch>(*this);
     frame_ = std::make_unique<InPlaceFrame>(*this);
+    // The control raises its mouse events itself (HandleMouse), with or without an
+    // object; the toolkit's own synthesis would raise each of them twice.
+    SetStyle(swfp::tk::csDoubleClicks | swfp::tk::csNoStdEvents);
 
     if (flashrt::TFlashOCXCodeProvider* provider = flashrt::FlashOCXCodeProvider()) {
         IOleObject* object = nullptr;
@@ -179,7 +184,6 @@ TFlashPlayerControl::TFlashPlayerControl(swfp::tk::TComponent* owner) : TWinCont
     InitControlInterface(oleObject_.Get());
     miscStatus_ = 0;
     OleCheck(oleObject_.As(&persistStream_));
-    SetStyle(swfp::tk::csDoubleClicks | swfp::tk::csNoStdEvents);
     TabStop = true;
     OleCheck(RequestNewObjectLayout());
     EnableSWFInfo = false;
@@ -685,8 +689,7 @@ void TFlashPlayerControl::WndProc(Message& m)
             PopupAt(ClientToScreen(p));
             return;
         }
-        if (m.msg >= kReflectedFirst + WM_KEYFIRST && m.msg <= kReflectedFirst + WM_SYSDEADCHAR &&
-            inPlaceActiveObject_) {
+        if (m.msg >= kReflectedKeyFirst && m.msg <= kReflectedKeyLast && inPlaceActiveObject_) {
             MSG native{WindowHandle(), m.msg - kReflectedFirst, m.wParam, m.lParam,
                        static_cast<DWORD>(GetMessageTime()), POINT{kAcceleratorMarker, kAcceleratorMarker}};
             if (inPlaceActiveObject_->TranslateAccelerator(&native) == S_OK) {

@@ -242,3 +242,22 @@ TEST_F(MouseInput, PlayerRightButtonOpensThePopupOnReleaseAndLeavingForgetsThePr
     Send(*c, WM_RBUTTONUP, At(3, 3));
     EXPECT_EQ(c->popups.size(), 2u) << "the release never reaches anything";
 }
+
+TEST(MouseInputWithoutModule, HostRaisesEachEventOnce)
+{
+    h5test::UseRuntimeModule(L"");
+    {
+        h5test::TestForm form;
+        TFlashPlayerControl c(nullptr);
+        c.SetParent(&form.Form());
+        c.HandleNeeded();
+        ASSERT_FALSE(c.HasOleObject());
+        Events e;
+        e.Hook(c);
+        SendMessageW(c.WindowHandle(), WM_LBUTTONDOWN, MK_LBUTTON, At(2, 3));
+        SendMessageW(c.WindowHandle(), WM_MOUSEMOVE, MK_LBUTTON, At(4, 5));
+        SendMessageW(c.WindowHandle(), WM_LBUTTONUP, 0, At(4, 5));
+        EXPECT_EQ(e.list, (std::vector<std::string>{"down" + L + "@2,3", "move", "click", "up" + L}));
+    }
+    h5test::UseRuntimeModule(L"flash_standin.dll");
+}
