@@ -84,6 +84,12 @@ LRESULT CALLBACK TApplication::AppWndProc(HWND hwnd, UINT msg, WPARAM wParam, LP
         app.mainForm_->Close();
         return 0;
       }
+      if ((wParam & 0xFFF0) == SC_RESTORE) {
+        // Restoring the taskbar button brings the owned main window back with it.
+        LRESULT r = DefWindowProcW(hwnd, msg, wParam, lParam);
+        if (app.mainForm_ && app.mainForm_->HandleAllocated()) SetForegroundWindow(app.mainForm_->WindowHandle());
+        return r;
+      }
       break;
     case WM_CLOSE:
       if (app.mainForm_) app.mainForm_->Close();

@@ -447,6 +447,7 @@ bool TWinControl::Dispatch(Message& m) {
       return false;
     }
     case WM_CONTEXTMENU: {
+      if (adopted_) return false;  // an adopted window's control opens its own menu
       POINT p{GET_X_LPARAM(m.lParam), GET_Y_LPARAM(m.lParam)};
       if (p.x == -1 && p.y == -1) p = ClientToScreen({0, 0});
       POINT local = p;

@@ -220,6 +220,15 @@ bool TForm::Dispatch(Message& m) {
     case WM_CLOSE:
       Close();
       return true;
+    case WM_SYSCOMMAND:
+      // The main window is owned by the application window, which carries the
+      // taskbar button: minimising goes through it, so the button restores it.
+      if ((m.wParam & 0xFFF0) == SC_MINIMIZE && Application().MainForm() == this &&
+          IsWindowVisible(Application().Handle())) {
+        ShowWindow(Application().Handle(), SW_MINIMIZE);
+        return true;
+      }
+      return false;
     case WM_SHOWWINDOW:
       if (m.wParam && OnShow) OnShow(*this);
       return false;

@@ -191,3 +191,17 @@ TEST_F(Fixture, FormCloseAsksTheCloseQuery) {
   EXPECT_EQ(SnapCoordinate(7, 0, 10), 0);
   EXPECT_EQ(SnapCoordinate(11, 0, 10), 11);
 }
+
+TEST_F(Fixture, MainWindowMinimisesThroughTheApplicationWindow) {
+  Application().SetMainForm(&form);
+  form.Show();
+  HWND app = Application().Handle();
+  EXPECT_EQ(GetWindow(form.WindowHandle(), GW_OWNER), app);
+  EXPECT_TRUE(IsWindowVisible(app));
+  SendMessageW(form.WindowHandle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  EXPECT_TRUE(IsIconic(app));
+  SendMessageW(app, WM_SYSCOMMAND, SC_RESTORE, 0);
+  EXPECT_FALSE(IsIconic(app));
+  EXPECT_TRUE(IsWindowVisible(form.WindowHandle()));
+  Application().SetMainForm(nullptr);
+}
