@@ -430,6 +430,15 @@ TEST_F(Container, MethodsAndPropertiesReachTheirMembers)
     EXPECT_EQ(control->Scale(), L"showall");
 }
 
+TEST_F(Container, CommandsSentToTheControlsWindowReachTheRuntime)
+{
+    auto control = MakeControl(form.Form());
+    control->HandleNeeded();
+    log.Clear();
+    SendMessageW(control->WindowHandle(), WM_COMMAND, FLASH_CMD_SHOW_ALL, 0);
+    EXPECT_GE(log.Find("command 20034 showall"), 0) << log.Dump();
+}
+
 // ---- version gating -------------------------------------------------------------------
 
 class VersionGating : public ::testing::Test {
