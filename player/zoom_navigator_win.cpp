@@ -106,11 +106,11 @@ TZoomNavigator::TZoomNavigator(TComponent* owner, TfrmPlr& form) : TComponent(ow
 {
     SetName("ZoomNavigator");
     RegisterSyncClass(&SyncWindowProc);
-    syncWindow_ = CreateWindowExW(0, kSyncClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr),
-                                  nullptr);
+    syncWindow_.reset(CreateWindowExW(0, kSyncClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                      GetModuleHandleW(nullptr), nullptr));
     if (!syncWindow_)
         throw std::runtime_error("The zoom navigator could not create its message window");
-    SetWindowLongPtrW(syncWindow_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowLongPtrW(syncWindow_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 
     form_.Navigator.Refresh = [this] { Refresh(); };
     form_.Navigator.ZoomIn = [this] { ZoomIn(); };
@@ -135,7 +135,6 @@ TZoomNavigator::~TZoomNavigator()
     // The window's destruction has normally stopped every glide already; the
     // window's own fields are gone by now and are not touched.
     StopAnimations();
-    DestroyWindow(syncWindow_);
 }
 
 TZoomNavigator& InstallZoomNavigator(TfrmPlr& form) { return form.Make<TZoomNavigator>(form); }
@@ -273,7 +272,7 @@ void TZoomNavigator::StartGlide(NavPoint from, NavPoint to)
     if (closing_ || windowGoing_)
         return;
     ReapEndedGlides();
-    const HWND sync = syncWindow_;
+    const HWND sync = syncWindow_.get();
     auto glide = std::make_unique<TMoveSelectionThread>(from, to, [sync](NavPoint centre) {
         // Waits until the window's thread has placed the selection.
         SendMessageW(sync, kPlaceMessage, 0, reinterpret_cast<LPARAM>(&centre));

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 #include "player/navigator_math.h"
@@ -69,7 +70,10 @@ private:
     // Every glide not yet joined: one that was asked to stop may finish its step.
     std::vector<std::unique_ptr<TMoveSelectionThread>> glides_;
     // A message-only window: glides run their placements through it on this thread.
-    HWND syncWindow_ = nullptr;
+    struct WindowCloser {
+        void operator()(HWND window) const { DestroyWindow(window); }
+    };
+    std::unique_ptr<std::remove_pointer_t<HWND>, WindowCloser> syncWindow_;
     bool closing_ = false;      // glides are being stopped and joined
     bool windowGoing_ = false;  // the window is being destroyed: no new glides
 };
