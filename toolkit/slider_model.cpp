@@ -7,7 +7,10 @@
 namespace swfp::tk {
 
 bool SliderModel::SetRange(int min, int max) {
-  if (min > max) min = max;  // the maximum wins: a movie without frames asks for -1
+  // A maximum below the minimum collapses the range onto the minimum: a movie
+  // without frames asks for a maximum of -1, and the slider must then not
+  // report a position (a frame number) below 0.
+  if (max < min) max = min;
   min_ = min;
   max_ = max;
   return SetPosition(position_);

@@ -14,7 +14,8 @@ class SliderModel {
   int PageSize = 5;
 
   // Each returns true when the position changed (the owner then raises its change event).
-  // A maximum below the minimum lowers the minimum with it.
+  // A maximum below the minimum collapses the range onto the minimum; a
+  // minimum above the maximum raises the maximum with it.
   bool SetRange(int min, int max);
   bool SetMin(int min) { return SetRange(min, min > max_ ? min : max_); }
   bool SetMax(int max) { return SetRange(min_, max); }

@@ -28,17 +28,21 @@ TEST(SliderModel, ShrinkingTheRangeMovesThePosition) {
   EXPECT_TRUE(s.SetMin(2000));  // a minimum above the maximum raises it
   EXPECT_EQ(s.Max(), 2000);
   EXPECT_EQ(s.Position(), 2000);
-  EXPECT_TRUE(s.SetRange(20, 10));  // reversed: the maximum wins
-  EXPECT_EQ(s.Min(), 10);
-  EXPECT_EQ(s.Max(), 10);
-  EXPECT_EQ(s.Position(), 10);
-  // A movie without frames gives a maximum of -1.
+  EXPECT_TRUE(s.SetRange(20, 10));  // reversed: collapses onto the minimum
+  EXPECT_EQ(s.Min(), 20);
+  EXPECT_EQ(s.Max(), 20);
+  EXPECT_EQ(s.Position(), 20);
+  // A movie without frames asks for a maximum of -1: the slider stays at 0,
+  // so it never reports frame -1.
   SliderModel e;
   e.SetPosition(5);
   EXPECT_TRUE(e.SetMax(-1));
-  EXPECT_EQ(e.Position(), -1);
-  EXPECT_EQ(e.Min(), -1);
+  EXPECT_EQ(e.Position(), 0);
+  EXPECT_EQ(e.Min(), 0);
+  EXPECT_EQ(e.Max(), 0);
+  EXPECT_EQ(e.PositionAt(500, 0, 100, 10), 0);
   EXPECT_FALSE(e.StepBy(INT_MAX));
+  EXPECT_FALSE(e.StepBy(INT_MIN));
 }
 
 TEST(SliderModel, PixelMappingRoundTrips) {
