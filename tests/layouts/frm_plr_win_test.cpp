@@ -365,3 +365,42 @@ TEST(OtherWindows, SplashAndAboutFromTheirLayouts) {
 }
 
 }  // namespace
+
+namespace {
+
+std::string BuildError(const std::string& components, const Handlers& handlers) {
+  const std::string text = R"({"name":"f","clientWidth":100,"clientHeight":80,"components":[)" + components + "]}";
+  TForm form(nullptr);
+  LayoutBuilder builder(handlers);
+  try {
+    builder.Build(form, ParseLayout(text));
+  } catch (const std::runtime_error& e) {
+    return e.what();
+  }
+  return "";
+}
+
+}  // namespace
+
+TEST(LayoutBuilder, RefusesLayoutsItCannotHonour) {
+  Handlers none;
+  EXPECT_NE(BuildError(R"({"kind":"TTimer","name":"t","events":{"OnTimer":"tTimer"}})", none).find("no handler tTimer"),
+            std::string::npos);
+  EXPECT_NE(BuildError(R"({"kind":"TGadget","name":"g"})", none).find("Unknown component kind TGadget"), std::string::npos);
+  EXPECT_NE(BuildError(R"({"kind":"TLabel","name":"l","events":{"OnWobble":"x"}})", none).find("no event OnWobble"),
+            std::string::npos);
+  EXPECT_NE(BuildError(R"({"kind":"TDIBImage","name":"i","props":{"images":"missing"}})", none).find("missing"),
+            std::string::npos);
+  // With the handler present the same layout builds and binds it.
+  Handlers h;
+  int ticks = 0;
+  h.notify["tTimer"] = [&](TComponent&) { ++ticks; };
+  TForm form(nullptr);
+  LayoutBuilder builder(h);
+  builder.Build(form, ParseLayout(R"({"name":"f","clientWidth":100,"clientHeight":80,"components":[
+      {"kind":"TTimer","name":"t","props":{"interval":5000},"events":{"OnTimer":"tTimer"}}]})"));
+  Component<TTimer>(form, "t").Tick();
+  EXPECT_EQ(ticks, 1);
+  EXPECT_EQ(Component<TTimer>(form, "t").Interval(), 5000u);
+  EXPECT_THROW(Component<TLabel>(form, "t"), std::runtime_error);
+}
