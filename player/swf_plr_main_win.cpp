@@ -395,8 +395,13 @@ void TfrmPlr::FormDestroy(TComponent&)
     // Removed whether or not it was added; the shell ignores an unknown icon.
     Shell_NotifyIconA(NIM_DELETE, &iconData_);
     trayAdded_ = false;
-    if (g_PlayerSettings.RememberPosition)
-        SaveWindowPosition(executablePathAnsi_, {Left(), Top()});
+    if (g_PlayerSettings.RememberPosition) {
+        // Where the window really is: the user or another program may have moved it.
+        RECT r{Left(), Top(), 0, 0};
+        if (HandleAllocated())
+            GetWindowRect(WindowHandle(), &r);
+        SaveWindowPosition(executablePathAnsi_, {r.left, r.top});
+    }
     Snapshot.reset();
 }
 
