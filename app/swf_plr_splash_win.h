@@ -2,38 +2,27 @@
 #include <windows.h>
 
 #include "app/jpeg_image.h"
-#include "app/win_handles.h"
+#include "layouts/frm_splash_win.h"
 
 #include <cstdint>
-#include <memory>
 #include <span>
 
-// The borderless, always-on-top splash window shown while the player starts.
-// Its picture is drawn centred and unscaled on the button-face colour: a
-// larger picture is cut at the window's edges.
-class TfrmSplash {
+// The borderless, always-on-top splash window shown while the player starts,
+// built from its stored layout. Its picture is drawn centred and unscaled on
+// the button-face colour: a larger picture is cut at the window's edges.
+class TfrmSplash : public swfp::layouts::TfrmSplashBase {
 public:
-    static constexpr int kClientWidth = 447;
-    static constexpr int kClientHeight = 252;
+    explicit TfrmSplash(swfp::tk::TComponent* owner);
+    void SetPicture(const BgraImage& picture);
+    void FormShow(swfp::tk::TComponent&) override;
 
-    TfrmSplash(const BgraImage& picture, HWND owner);
-    ~TfrmSplash();
-    TfrmSplash(const TfrmSplash&) = delete;
-    TfrmSplash& operator=(const TfrmSplash&) = delete;
-
-    HWND Handle() const { return handle_; }
-    void Show();
-
-private:
-    static LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);
-    void Paint(HDC dc) const;
-
-    HWND handle_ = nullptr;
-    BgraImage picture_;
+protected:
+    void MakeCreateParams(swfp::tk::CreateParams& p) override;
 };
 
 // Creates, fills and shows the splash window from a JPEG payload, then lets
-// pending messages run once so that it appears before start-up goes on.
+// pending messages run once so that it appears before start-up goes on. The
+// window is owned by the application window (the owner handle is that one).
 void ShowSplash(std::span<const uint8_t> jpeg, HWND owner);
 // Whether a splash window exists now.
 bool SplashShown();
