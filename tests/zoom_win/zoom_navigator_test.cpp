@@ -192,6 +192,18 @@ TEST_F(ZoomNavigatorTest, ZoomCommandsChangeTheViewOnlyAtTheNextTick)
     EXPECT_EQ(LastZoom(Tick()), "command 20034 showall");
 }
 
+TEST_F(ZoomNavigatorTest, TheRefresherTimerAppliesAZoomWithinOneInterval)
+{
+    Tick();
+    form->tmrRefresher->SetEnabled(true);
+    for (int i = 0; i < 5; ++i)
+        form->actZoomInExecute(*form->actZoomIn);
+    const DWORD end = GetTickCount() + 333 + 150;
+    while (!log.Has("call SetZoomRect 2843 1969 8281 5907") && GetTickCount() < end)
+        h5test::Pump(10);
+    EXPECT_TRUE(log.Has("call SetZoomRect 2843 1969 8281 5907")) << log.Dump();
+}
+
 TEST_F(ZoomNavigatorTest, TheSliderStopsAtItsEnds)
 {
     form->actZoomOutExecute(*form->actZoomOut);
@@ -344,6 +356,13 @@ TEST_F(ZoomNavigatorTest, ClosingTheWindowDuringAGlideStopsAndWaitsForIt)
     ASSERT_NE(navigator->MoveThread(), nullptr);
     h5test::Pump(30);  // the worker is now stepping, perhaps waiting for this thread
     ASSERT_GT(TMoveSelectionThread::Running(), 0);
+    // The destroy event, which runs first when the window goes, ends the glide
+    // while the window and its layers still stand.
+    const HWND window = form->Handle();
+    form->DoDestroy();
+    EXPECT_EQ(TMoveSelectionThread::Running(), 0);
+    EXPECT_EQ(navigator->MoveThread(), nullptr);
+    EXPECT_TRUE(IsWindow(window));
     // The window with its runtime takes about two seconds to go under Wine; a
     // glide that nobody served would hang it for ever.
     const auto begin = std::chrono::steady_clock::now();
