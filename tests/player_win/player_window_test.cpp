@@ -238,6 +238,38 @@ TEST_F(PlayerWindow, StartStateRewindsStopsAndPlaysOnlyWithAutoPlay)
     EXPECT_TRUE(playing->Player().Playing());
 }
 
+TEST_F(PlayerWindow, StayOnTopAndMaximisedModeTakeEffectWhenShown)
+{
+    settings.StayOnTop = 1;
+    auto top = Make();
+    EXPECT_EQ(GetWindowLongW(top->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+    top->Show();
+    Pump(200);
+    EXPECT_NE(GetWindowLongW(top->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+    top.reset();
+
+    settings = ZeroSettings();
+    settings.WindowMode = 2;
+    auto maximised = Make();
+    maximised->Show();
+    Pump(200);
+    EXPECT_TRUE(IsZoomed(maximised->Handle()));
+    EXPECT_EQ(GetWindowLongW(maximised->Handle(), GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME), 0);
+}
+
+TEST_F(PlayerWindow, ResizingKeepsThePlayerAreaAtItsMinimumWhileThePanelShows)
+{
+    settings.ShowControls = 1;
+    settings.Resizable = 1;
+    auto w = Make();
+    w->SetBounds(w->Left(), w->Top(), w->Width(), 200);
+    Pump(50);
+    EXPECT_EQ(w->pnPlayer->Height(), 100);
+    ASSERT_TRUE(w->Snapshot);
+    EXPECT_EQ(w->Snapshot->Width(), w->Player().Width());
+    EXPECT_EQ(w->Snapshot->Height(), w->Player().Height());
+}
+
 // ---------------------------------------------------------------- commands
 
 TEST_F(PlayerWindow, EachCommandMakesItsCallsOnTheRuntime)
