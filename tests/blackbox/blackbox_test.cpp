@@ -127,25 +127,8 @@ public:
     }
     HWND Find(const wchar_t* className) const
     {
-        struct Search {
-            DWORD pid;
-            const wchar_t* cls;
-            HWND found;
-        } search{info_.dwProcessId, className, nullptr};
-        EnumWindows(
-            [](HWND hwnd, LPARAM p) -> BOOL {
-                auto* s = reinterpret_cast<Search*>(p);
-                DWORD pid = 0;
-                GetWindowThreadProcessId(hwnd, &pid);
-                wchar_t cls[64] = {};
-                GetClassNameW(hwnd, cls, 64);
-                if (pid == s->pid && IsWindowVisible(hwnd) && wcscmp(cls, s->cls) == 0) {
-                    s->found = hwnd;
-                    return FALSE;
-                }
-                return TRUE;
-            },
-            LPARAM(&search));
+        Search search{info_.dwProcessId, className, nullptr};
+        EnumWindows(&Player::Visit, LPARAM(&search));
         return search.found;
     }
     long CloseAndWait(HWND main) const
@@ -159,6 +142,25 @@ public:
     }
 
 private:
+    struct Search {
+        DWORD pid;
+        const wchar_t* cls;
+        HWND found;
+    };
+    // The first visible top-level window of the process with the class.
+    static BOOL CALLBACK Visit(HWND hwnd, LPARAM p)
+    {
+        auto* s = reinterpret_cast<Search*>(p);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(hwnd, &pid);
+        wchar_t cls[64] = {};
+        GetClassNameW(hwnd, cls, 64);
+        if (pid == s->pid && IsWindowVisible(hwnd) && wcscmp(cls, s->cls) == 0) {
+            s->found = hwnd;
+            return FALSE;
+        }
+        return TRUE;
+    }
     PROCESS_INFORMATION info_{};
 };
 

@@ -270,6 +270,29 @@ TEST_F(PlayerWindow, ResizingKeepsThePlayerAreaAtItsMinimumWhileThePanelShows)
     EXPECT_EQ(w->Snapshot->Height(), w->Player().Height());
 }
 
+TEST_F(PlayerWindow, HiddenTaskbarButtonAndCustomCursor)
+{
+    settings.HideTaskbarButton = 1;
+    settings.UseCustomCursor = 1;
+    auto w = Make();
+    for (const auto& c : w->Components())
+        if (auto* control = dynamic_cast<swfp::tk::TControl*>(c.get()))
+            EXPECT_EQ(control->Cursor(), 1) << control->Name();
+    EXPECT_EQ(w->Cursor(), 1);
+    // As the main window, showing it would show the application's taskbar window.
+    swfp::tk::Application().SetMainForm(w.get());
+    w->Show();
+    Pump(100);
+    EXPECT_TRUE(IsWindowVisible(w->Handle()));
+    EXPECT_FALSE(IsWindowVisible(swfp::tk::Application().Handle()));
+    swfp::tk::Application().SetMainForm(nullptr);
+    w.reset();
+
+    settings = ZeroSettings();
+    auto plain = Make();
+    EXPECT_EQ(plain->Player().Cursor(), 0);
+}
+
 // ---------------------------------------------------------------- commands
 
 TEST_F(PlayerWindow, EachCommandMakesItsCallsOnTheRuntime)
