@@ -137,6 +137,13 @@ bool TApplication::HandleMessage() {
     return true;
   }
   if (OnMessage && OnMessage(msg)) return true;
+  // Dialog windows get the dialog keys: Tab between controls, Enter on the
+  // focused button, Escape to close.
+  if (msg.message == WM_KEYDOWN && msg.hwnd) {
+    HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+    auto* form = dynamic_cast<TForm*>(reinterpret_cast<TWinControl*>(GetWindowLongPtrW(root, GWLP_USERDATA)));
+    if (form && form->DialogKey(msg.hwnd, static_cast<UINT>(msg.wParam))) return true;
+  }
   TranslateMessage(&msg);
   DispatchMessageW(&msg);
   return true;

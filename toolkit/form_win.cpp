@@ -5,6 +5,7 @@
 
 #include "toolkit/application_win.h"
 #include "toolkit/menu_win.h"
+#include "toolkit/stdctrls_win.h"
 
 namespace swfp::tk {
 
@@ -153,7 +154,15 @@ void TForm::PlaceOnShow() {
 
 void TForm::Show() {
   SetVisible(true);
-  if (HandleAllocated()) SetForegroundWindow(WindowHandle());
+  if (!HandleAllocated()) return;
+  SetForegroundWindow(WindowHandle());
+  // The first control in tab order takes the keyboard.
+  TWinControl* first = nullptr;
+  for (TControl* c : Controls()) {
+    auto* w = dynamic_cast<TWinControl*>(c);
+    if (w && w->TabStop && w->Visible() && w->HandleAllocated() && (!first || w->TabOrder < first->TabOrder)) first = w;
+  }
+  if (first) first->SetFocus();
 }
 
 void TForm::SetVisible(bool v) {
@@ -170,6 +179,25 @@ void TForm::SetVisible(bool v) {
     ShowWindow(WindowHandle(), SW_SHOW);
     UpdateWindow(WindowHandle());
   }
+}
+
+bool TForm::DialogKey(HWND target, UINT key) {
+  if (border_ != BorderStyle::Dialog) return false;
+  if (key == VK_ESCAPE) {
+    Close();
+    return true;
+  }
+  if (key == VK_RETURN) {
+    // Enter presses the button that has the keyboard.
+    for (TControl* c : Controls()) {
+      auto* b = dynamic_cast<TButton*>(c);
+      if (b && b->WindowHandle() == target) {
+        b->Click();
+        return true;
+      }
+    }
+  }
+  return false;
 }
 
 bool TForm::CloseQuery() {

@@ -49,6 +49,9 @@ class TForm : public TCustomControl {
   // (or end their modal loop).
   void Close();
   bool CloseQuery();
+  // Keys a dialog handles itself: Escape closes it, Enter presses the focused
+  // button. The message loop asks before translating; true when handled.
+  bool DialogKey(HWND target, UINT key);
   // Runs a modal loop with the owner windows disabled; returns the modal result.
   int ShowModal();
   int ModalResultValue = mrNone;

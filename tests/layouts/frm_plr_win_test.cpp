@@ -362,6 +362,12 @@ TEST(OtherWindows, SplashAndAboutFromTheirLayouts) {
   PostMessageW(about.Button1->WindowHandle(), BM_CLICK, 0, 0);
   EXPECT_EQ(about.ShowModal(), mrOk);
   EXPECT_FALSE(IsWindowVisible(about.WindowHandle()));
+  // Escape closes it without a result of its own.
+  PostMessageW(about.Button1->WindowHandle(), WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_EQ(about.ShowModal(), mrCancel);
+  // The button has the keyboard when the dialog shows; Enter on it is OK.
+  PostMessageW(about.Button1->WindowHandle(), WM_KEYDOWN, VK_RETURN, 0);
+  EXPECT_EQ(about.ShowModal(), mrOk);
 }
 
 }  // namespace
