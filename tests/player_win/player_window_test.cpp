@@ -549,6 +549,27 @@ TEST_F(PlayerWindow, TrayIconIsAddedWithTheSettingsAndRemovedAtDestruction)
     EXPECT_FALSE(Shell_NotifyIconA(NIM_MODIFY, &probe));
 }
 
+TEST_F(PlayerWindow, TrayClicksBringTheWindowForward)
+{
+    settings.ShowTrayIcon = 1;
+    auto w = Make();
+    w->Show();
+    auto other = MakePlayerWindow(ZeroSettings(), packaged);
+    other->Show();
+    Pump(100);
+    ASSERT_EQ(GetForegroundWindow(), other->Handle());
+    // A right click with the context menu disabled brings it forward and opens nothing.
+    SendMessageW(w->Handle(), kTrayCallbackMessage, kTrayIconId, WM_RBUTTONUP);
+    EXPECT_EQ(GetForegroundWindow(), w->Handle());
+    other->Show();
+    Pump(100);
+    ASSERT_EQ(GetForegroundWindow(), other->Handle());
+    SendMessageW(w->Handle(), kTrayCallbackMessage, kTrayIconId, WM_MOUSEMOVE);
+    EXPECT_EQ(GetForegroundWindow(), other->Handle()) << "other mouse messages do nothing";
+    SendMessageW(w->Handle(), kTrayCallbackMessage, kTrayIconId, WM_LBUTTONDBLCLK);
+    EXPECT_EQ(GetForegroundWindow(), w->Handle());
+}
+
 TEST_F(PlayerWindow, RememberedPositionIsSavedAtCloseAndUsedOnTheNextRun)
 {
     const std::string path = packaged.string();
