@@ -134,8 +134,10 @@ public:
             const wchar_t* cls;
             HWND found;
         } search{info_.dwProcessId, className, nullptr};
-        EnumWindows(
-            [](HWND hwnd, LPARAM param) -> BOOL {
+        // A lambda has no stdcall conversion on 32-bit, so spell the calling convention.
+        struct Callback {
+            static BOOL CALLBACK Visit(HWND hwnd, LPARAM param)
+            {
                 auto* s = reinterpret_cast<Search*>(param);
                 DWORD pid = 0;
                 GetWindowThreadProcessId(hwnd, &pid);
@@ -146,8 +148,9 @@ public:
                     return FALSE;
                 }
                 return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&search));
+            }
+        };
+        EnumWindows(&Callback::Visit, reinterpret_cast<LPARAM>(&search));
         return search.found;
     }
 
