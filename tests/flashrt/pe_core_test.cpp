@@ -144,10 +144,38 @@ public:
         resolved.push_back({library, import.ByOrdinal() ? "" : import.name, import.ByOrdinal() ? import.ordinal : -1});
         return 0x5000 + resolved.size();
     }
+    // What was offered for one library, in its table order. The order of the
+    // libraries themselves is the linker's choice, so tests look them up by name.
+    std::vector<RecordedImport> HookedFrom(const std::string& library) const
+    {
+        std::vector<RecordedImport> out;
+        for (const auto& i : hooked)
+            if (i.library == library) out.push_back(i);
+        return out;
+    }
+    // The address the resolver handed out for an import (0 when it never saw it).
+    uint64_t ResolvedAddress(const std::string& library, const std::string& name, int ordinal) const
+    {
+        for (size_t i = 0; i < resolved.size(); ++i)
+            if (resolved[i].library == library && resolved[i].name == name && resolved[i].ordinal == ordinal)
+                return 0x5001 + i;
+        return 0;
+    }
     std::string hookName;
     std::vector<std::string> libraries;
     std::vector<RecordedImport> hooked, resolved;
 };
+
+// The imported library names in the order of the import directory, read independently of the core.
+std::vector<std::string> ImportedLibraries(const std::vector<uint8_t>& image, const PeHeaders& h)
+{
+    std::vector<std::string> names;
+    for (size_t at = h.Directory(kImportDirectory).rva;; at += 20) {
+        const uint32_t name = Get32(image, at + 12);
+        if (name == 0) return names;
+        names.emplace_back(reinterpret_cast<const char*>(&image.at(name)));
+    }
+}
 
 // Descriptor of fixture_dep.dll, read independently of the core: offsets of its fields in the image.
 size_t DepDescriptor(const std::vector<uint8_t>& image, const PeHeaders& h)
@@ -164,24 +192,30 @@ TEST_P(FixtureTest, ImportsGoToTheHookFirstAndByOrdinalCarryTheirNumber)
     RecordingBinder binder;
     binder.hookName = "dep_named";
     BindImports(headers, image, binder);
+    // Libraries are visited in directory order.
+    EXPECT_EQ(binder.libraries, ImportedLibraries(image, headers));
     ASSERT_EQ(binder.libraries.size(), 2u);
-    EXPECT_EQ(binder.libraries[0], "KERNEL32.dll");
-    EXPECT_EQ(binder.libraries[1], "fixture_dep.dll");
 
     // Every import is offered to the hook; only those it declines reach the resolver.
     ASSERT_EQ(binder.hooked.size(), 3u);
-    EXPECT_EQ(binder.hooked[0].name, "GetTickCount");
-    EXPECT_EQ(binder.hooked[1].name, "dep_named");
-    EXPECT_EQ(binder.hooked[2].ordinal, 7);
-    EXPECT_EQ(binder.hooked[2].name, "");
+    const auto kernel = binder.HookedFrom("KERNEL32.dll");
+    ASSERT_EQ(kernel.size(), 1u);
+    EXPECT_EQ(kernel[0].name, "GetTickCount");
+    const auto dependency = binder.HookedFrom("fixture_dep.dll");
+    ASSERT_EQ(dependency.size(), 2u);
+    EXPECT_EQ(dependency[0].name, "dep_named");
+    EXPECT_EQ(dependency[1].ordinal, 7);
+    EXPECT_EQ(dependency[1].name, "");
     ASSERT_EQ(binder.resolved.size(), 2u);
-    EXPECT_EQ(binder.resolved[0].name, "GetTickCount");
-    EXPECT_EQ(binder.resolved[1].ordinal, 7);
+    EXPECT_NE(binder.ResolvedAddress("KERNEL32.dll", "GetTickCount", -1), 0u);
+    EXPECT_EQ(binder.ResolvedAddress("fixture_dep.dll", "dep_named", -1), 0u) << "the hook took it";
+    const uint64_t byOrdinal = binder.ResolvedAddress("fixture_dep.dll", "", 7);
+    ASSERT_NE(byOrdinal, 0u);
 
     const size_t dep = DepDescriptor(image, headers);
     const uint32_t iat = Get32(image, dep + 16);
     EXPECT_EQ(GetPointer(image, iat, GetParam().is64), 0xAB00u);
-    EXPECT_EQ(GetPointer(image, iat + headers.PointerSize(), GetParam().is64), 0x5002u);
+    EXPECT_EQ(GetPointer(image, iat + headers.PointerSize(), GetParam().is64), byOrdinal);
     EXPECT_EQ(GetPointer(image, iat + 2 * headers.PointerSize(), GetParam().is64), 0u) << "terminator overwritten";
 }
 
@@ -196,8 +230,8 @@ TEST_P(FixtureTest, TimeDateStampChoosesWhichTableHoldsTheNames)
         std::fill(copy.begin() + lookup, copy.begin() + lookup + 2 * w, 0xEE);
         RecordingBinder binder;
         BindImports(headers, copy, binder);
-        ASSERT_EQ(binder.hooked.size(), 3u);
-        EXPECT_EQ(binder.hooked[1].name, "dep_named");
+        ASSERT_EQ(binder.HookedFrom("fixture_dep.dll").size(), 2u);
+        EXPECT_EQ(binder.HookedFrom("fixture_dep.dll")[0].name, "dep_named");
     }
     {   // Non-zero stamp: the address table holds bound addresses, names come from the lookup table.
         std::vector<uint8_t> copy = image;
@@ -205,11 +239,13 @@ TEST_P(FixtureTest, TimeDateStampChoosesWhichTableHoldsTheNames)
         std::fill(copy.begin() + iat, copy.begin() + iat + 2 * w, 0x11);
         RecordingBinder binder;
         BindImports(headers, copy, binder);
-        ASSERT_EQ(binder.hooked.size(), 3u);
-        EXPECT_EQ(binder.hooked[1].name, "dep_named");
-        EXPECT_EQ(binder.hooked[2].ordinal, 7);
-        EXPECT_EQ(GetPointer(copy, iat, GetParam().is64), 0x5002u);
-        EXPECT_EQ(GetPointer(copy, iat + w, GetParam().is64), 0x5003u);
+        const auto dependency = binder.HookedFrom("fixture_dep.dll");
+        ASSERT_EQ(dependency.size(), 2u);
+        EXPECT_EQ(dependency[0].name, "dep_named");
+        EXPECT_EQ(dependency[1].ordinal, 7);
+        EXPECT_EQ(GetPointer(copy, iat, GetParam().is64), binder.ResolvedAddress("fixture_dep.dll", "dep_named", -1));
+        EXPECT_EQ(GetPointer(copy, iat + w, GetParam().is64), binder.ResolvedAddress("fixture_dep.dll", "", 7));
+        EXPECT_NE(GetPointer(copy, iat, GetParam().is64), 0u);
     }
     {   // Non-zero stamp without a lookup table: the names are still in the address table.
         std::vector<uint8_t> copy = image;
@@ -217,8 +253,8 @@ TEST_P(FixtureTest, TimeDateStampChoosesWhichTableHoldsTheNames)
         Put32(copy, dep, 0);
         RecordingBinder binder;
         BindImports(headers, copy, binder);
-        ASSERT_EQ(binder.hooked.size(), 3u);
-        EXPECT_EQ(binder.hooked[1].name, "dep_named");
+        ASSERT_EQ(binder.HookedFrom("fixture_dep.dll").size(), 2u);
+        EXPECT_EQ(binder.HookedFrom("fixture_dep.dll")[0].name, "dep_named");
     }
 }
 
