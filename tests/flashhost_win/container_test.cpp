@@ -12,7 +12,8 @@
 
 using namespace flashhost;
 using Microsoft::WRL::ComPtr;
-using h5test::StandinLog;
+using swfp::wintest::StandinLog;
+namespace wintest = swfp::wintest;
 
 namespace {
 
@@ -36,8 +37,8 @@ T* Poison()
 
 TEST(NoModule, PlainWindowKeepsCopiesAndMethodsRaise)
 {
-    h5test::UseRuntimeModule(L"");
-    h5test::TestForm form;
+    wintest::UseRuntimeModule(L"");
+    wintest::TestForm form;
     auto control = MakeControl(form.Form());
     EXPECT_FALSE(control->HasOleObject());
     EXPECT_EQ(control->GetFlashMajorVersion(), -1);
@@ -84,27 +85,27 @@ TEST(NoModule, PlainWindowKeepsCopiesAndMethodsRaise)
 
 class Container : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { h5test::UseRuntimeModule(L"flash_standin.dll"); }
+    static void SetUpTestSuite() { wintest::UseRuntimeModule(L"flash_standin.dll"); }
     StandinLog log;
-    h5test::TestForm form;
+    wintest::TestForm form;
 };
 
 TEST_F(Container, ConstructionAsksTheProviderAndLaysOutFromTheObjectsExtent)
 {
     auto control = std::make_unique<TFlashPlayerControl>(nullptr);
     ASSERT_TRUE(control->HasOleObject()) << log.Dump();
-    EXPECT_EQ(log.Find("call CreateInstance hr=0x00000000"), 0) << log.Dump();
-    EXPECT_EQ(log.Find("call GetExtent 1"), 1) << log.Dump();
+    EXPECT_EQ(log.FindPrefix("call CreateInstance hr=0x00000000"), 0) << log.Dump();
+    EXPECT_EQ(log.FindPrefix("call GetExtent 1"), 1) << log.Dump();
     EXPECT_EQ(control->GetFlashMajorVersion(), 8) << "a version 10 object counts as 8";
     EXPECT_EQ(control->TabStop, true);
     EXPECT_EQ(control->Style(), unsigned(swfp::tk::csDoubleClicks | swfp::tk::csNoStdEvents));
     // The client site is not forced on the object at construction ...
-    EXPECT_LT(log.Find("call SetClientSite 1"), 0) << log.Dump();
+    EXPECT_LT(log.FindPrefix("call SetClientSite 1"), 0) << log.Dump();
     // ... but when the control gets a parent.
     log.Clear();
     control->SetParent(&form.Form());
-    EXPECT_GE(log.Find("call SetClientSite 1"), 0) << log.Dump();
-    EXPECT_GE(log.Find("call OnAmbientPropertyChange -1"), 0) << log.Dump();
+    EXPECT_GE(log.FindPrefix("call SetClientSite 1"), 0) << log.Dump();
+    EXPECT_GE(log.FindPrefix("call OnAmbientPropertyChange -1"), 0) << log.Dump();
 }
 
 TEST_F(Container, QueryInterfaceAnswersExactlyTheSiteInterfaces)
@@ -287,12 +288,12 @@ TEST_F(Container, ActivationAdoptsTheObjectsWindowInTheSitesOrder)
     EXPECT_TRUE(control->InPlaceActive());
     EXPECT_EQ(GetParent(hwnd), form.Form().WindowHandle());
 
-    const int site = log.Find("call SetClientSite 1");
-    const int ambient = log.Find("call OnAmbientPropertyChange -1");
-    const int verb = log.Find("call DoVerb -5 10 20 310 220");
-    const int activate = log.Find("site OnInPlaceActivate hr=0x00000000");
-    const int context = log.Find("site GetWindowContext hr=0x00000000");
-    const int show = log.Find("site ShowObject hr=0x00000000");
+    const int site = log.FindPrefix("call SetClientSite 1");
+    const int ambient = log.FindPrefix("call OnAmbientPropertyChange -1");
+    const int verb = log.FindPrefix("call DoVerb -5 10 20 310 220");
+    const int activate = log.FindPrefix("site OnInPlaceActivate hr=0x00000000");
+    const int context = log.FindPrefix("site GetWindowContext hr=0x00000000");
+    const int show = log.FindPrefix("site ShowObject hr=0x00000000");
     EXPECT_GE(site, 0) << log.Dump();
     EXPECT_LT(site, ambient) << log.Dump();
     EXPECT_LT(ambient, verb) << log.Dump();
@@ -333,8 +334,8 @@ TEST_F(Container, ResizeSendsTheExtentFirstThenReactivatesWithTheNewBounds)
     control->HandleNeeded();
     log.Clear();
     control->SetBounds(5, 6, 650, 476);
-    const int extent = log.Find("call SetExtent 1 17198 12594");
-    const int verb = log.Find("call DoVerb -5 5 6 655 482");
+    const int extent = log.FindPrefix("call SetExtent 1 17198 12594");
+    const int verb = log.FindPrefix("call DoVerb -5 5 6 655 482");
     EXPECT_GE(extent, 0) << log.Dump();
     EXPECT_GT(verb, extent) << log.Dump();
     RECT r;
@@ -345,7 +346,7 @@ TEST_F(Container, ResizeSendsTheExtentFirstThenReactivatesWithTheNewBounds)
     // A size the object refuses is not taken.
     log.Clear();
     control->SetBounds(5, 6, -20, 476);
-    EXPECT_GE(log.Find("call SetExtent 1 -529"), 0) << log.Dump();
+    EXPECT_GE(log.FindPrefix("call SetExtent 1 -529"), 0) << log.Dump();
     EXPECT_EQ(control->Width(), 650);
 }
 
@@ -356,8 +357,8 @@ TEST_F(Container, DestructionClosesUnadvisesAndClearsTheSite)
     HWND hwnd = control->WindowHandle();
     log.Clear();
     control.reset();
-    const int close = log.Find("call Close 1");
-    const int site = log.Find("call SetClientSite 0");
+    const int close = log.FindPrefix("call Close 1");
+    const int site = log.FindPrefix("call SetClientSite 0");
     EXPECT_GE(close, 0) << log.Dump();
     EXPECT_GT(site, close) << log.Dump();
     EXPECT_FALSE(IsWindow(hwnd)) << "the object destroyed its window on closing";
@@ -374,13 +375,13 @@ TEST_F(Container, OneControlOfAFormIsUIActiveAtATime)
     // The request UI-activates the object, whose site call takes the form from the other control.
     log.Clear();
     b->UIActivateRequest();
-    EXPECT_GE(log.Find("call DoVerb -4"), 0) << log.Dump();
-    EXPECT_GE(log.Find("site OnUIActivate hr=0x00000000"), 0) << log.Dump();
+    EXPECT_GE(log.FindPrefix("call DoVerb -4"), 0) << log.Dump();
+    EXPECT_GE(log.FindPrefix("site OnUIActivate hr=0x00000000"), 0) << log.Dump();
     EXPECT_EQ(TFlashPlayerControl::ActiveOleControlOf(&form.Form()), b.get());
     // Already active: asking again does nothing.
     log.Clear();
     b->UIActivateRequest();
-    EXPECT_LT(log.Find("call DoVerb"), 0) << log.Dump();
+    EXPECT_LT(log.FindPrefix("call DoVerb"), 0) << log.Dump();
 
     EXPECT_EQ(static_cast<IOleInPlaceSite*>(b.get())->OnUIDeactivate(FALSE), S_OK);
     EXPECT_EQ(TFlashPlayerControl::ActiveOleControlOf(&form.Form()), nullptr);
@@ -407,25 +408,25 @@ TEST_F(Container, MethodsAndPropertiesReachTheirMembers)
     EXPECT_EQ(control->CurrentFrame(), 0);
     EXPECT_FALSE(control->IsPlaying());
     EXPECT_EQ((control->FlashVersion() >> 16) & 0xFF, 10);
-    const int rewind = log.Find("call Rewind");
+    const int rewind = log.FindPrefix("call Rewind");
     EXPECT_GE(rewind, 0) << log.Dump();
-    EXPECT_GT(log.Find("call StopPlay"), rewind);
-    EXPECT_GE(log.Find("call SetZoomRect 0 0 11000 8000"), 0);
-    EXPECT_GE(log.Find("call Zoom 50"), 0);
-    EXPECT_GE(log.Find("call Pan 1 2 1"), 0);
-    EXPECT_GE(log.Find("call GotoFrame 0"), 0);
+    EXPECT_GT(log.FindPrefix("call StopPlay"), rewind);
+    EXPECT_GE(log.FindPrefix("call SetZoomRect 0 0 11000 8000"), 0);
+    EXPECT_GE(log.FindPrefix("call Zoom 50"), 0);
+    EXPECT_GE(log.FindPrefix("call Pan 1 2 1"), 0);
+    EXPECT_GE(log.FindPrefix("call GotoFrame 0"), 0);
 
     log.Clear();
     control->SetQuality(3);
     control->SetLoop(true);
     control->SetScale(L"showall");
     control->SetBackgroundColor(0x00FF00);
-    EXPECT_GE(log.Find("call put_Quality 3"), 0) << log.Dump();
-    EXPECT_GE(log.Find("call put_Loop -1"), 0) << log.Dump();
-    EXPECT_GE(log.Find("call put_Scale showall"), 0) << log.Dump();
+    EXPECT_GE(log.FindPrefix("call put_Quality 3"), 0) << log.Dump();
+    EXPECT_GE(log.FindPrefix("call put_Loop -1"), 0) << log.Dump();
+    EXPECT_GE(log.FindPrefix("call put_Scale showall"), 0) << log.Dump();
     log.Clear();
     EXPECT_EQ(control->Quality(), 3);
-    EXPECT_GE(log.Find("call get_Quality"), 0) << "the getter asks the object, not the copy";
+    EXPECT_GE(log.FindPrefix("call get_Quality"), 0) << "the getter asks the object, not the copy";
     EXPECT_TRUE(control->Loop());
     EXPECT_EQ(control->Scale(), L"showall");
 }
@@ -436,7 +437,7 @@ TEST_F(Container, CommandsSentToTheControlsWindowReachTheRuntime)
     control->HandleNeeded();
     log.Clear();
     SendMessageW(control->WindowHandle(), WM_COMMAND, FLASH_CMD_SHOW_ALL, 0);
-    EXPECT_GE(log.Find("command 20034 showall"), 0) << log.Dump();
+    EXPECT_GE(log.FindPrefix("command 20034 showall"), 0) << log.Dump();
 }
 
 // ---- version gating -------------------------------------------------------------------
@@ -444,13 +445,13 @@ TEST_F(Container, CommandsSentToTheControlsWindowReachTheRuntime)
 class VersionGating : public ::testing::Test {
 protected:
     StandinLog log;
-    h5test::TestForm form;
-    static void TearDownTestSuite() { h5test::UseRuntimeModule(L"flash_standin.dll"); }
+    wintest::TestForm form;
+    static void TearDownTestSuite() { wintest::UseRuntimeModule(L"flash_standin.dll"); }
 };
 
 TEST_F(VersionGating, VersionSixStoresButDoesNotForwardTheLaterMembers)
 {
-    h5test::UseRuntimeModule(L"flash_standin_v6.dll");
+    wintest::UseRuntimeModule(L"flash_standin_v6.dll");
     auto control = MakeControl(form.Form());
     ASSERT_TRUE(control->HasOleObject());
     EXPECT_EQ(control->GetFlashMajorVersion(), 6);
@@ -458,18 +459,18 @@ TEST_F(VersionGating, VersionSixStoresButDoesNotForwardTheLaterMembers)
     control->SetSWRemote(L"remote");
     control->SetFlashVars(L"a=1");
     control->SetQuality(2);
-    EXPECT_LT(log.Find("call put_SWRemote"), 0) << log.Dump();
-    EXPECT_LT(log.Find("call put_FlashVars"), 0) << log.Dump();
-    EXPECT_GE(log.Find("call put_Quality 2"), 0) << log.Dump();
+    EXPECT_LT(log.FindPrefix("call put_SWRemote"), 0) << log.Dump();
+    EXPECT_LT(log.FindPrefix("call put_FlashVars"), 0) << log.Dump();
+    EXPECT_GE(log.FindPrefix("call put_Quality 2"), 0) << log.Dump();
     EXPECT_EQ(control->SWRemote(), L"remote");
     EXPECT_EQ(control->FlashVars(), L"a=1");
     EXPECT_EQ(control->TGetPropertyAsNumber(L"/", 1), 0.0);
-    EXPECT_LT(log.Find("call TGetPropertyAsNumber"), 0);
+    EXPECT_LT(log.FindPrefix("call TGetPropertyAsNumber"), 0);
 }
 
 TEST_F(VersionGating, VersionSevenForwardsItsWholeTail)
 {
-    h5test::UseRuntimeModule(L"flash_standin_v7.dll");
+    wintest::UseRuntimeModule(L"flash_standin_v7.dll");
     auto control = MakeControl(form.Form());
     ASSERT_TRUE(control->HasOleObject());
     EXPECT_EQ(control->GetFlashMajorVersion(), 7);
@@ -478,20 +479,20 @@ TEST_F(VersionGating, VersionSevenForwardsItsWholeTail)
     control->SetFlashVars(L"v=7");
     control->SetAllowScriptAccess(L"always");
     control->SetMovieData(L"data");
-    EXPECT_GE(log.Find("call put_SWRemote r7"), 0) << log.Dump();
-    EXPECT_GE(log.Find("call put_FlashVars v=7"), 0) << log.Dump();
-    EXPECT_GE(log.Find("call put_AllowScriptAccess always"), 0) << log.Dump();
-    EXPECT_GE(log.Find("call put_MovieData data"), 0) << log.Dump();
+    EXPECT_GE(log.FindPrefix("call put_SWRemote r7"), 0) << log.Dump();
+    EXPECT_GE(log.FindPrefix("call put_FlashVars v=7"), 0) << log.Dump();
+    EXPECT_GE(log.FindPrefix("call put_AllowScriptAccess always"), 0) << log.Dump();
+    EXPECT_GE(log.FindPrefix("call put_MovieData data"), 0) << log.Dump();
     log.Clear();
     EXPECT_EQ(control->MovieData(), L"data");
-    EXPECT_GE(log.Find("call get_MovieData"), 0) << log.Dump();
+    EXPECT_GE(log.FindPrefix("call get_MovieData"), 0) << log.Dump();
     control->TGetPropertyAsNumber(L"/", 1);
-    EXPECT_GE(log.Find("call TGetPropertyAsNumber"), 0) << log.Dump();
+    EXPECT_GE(log.FindPrefix("call TGetPropertyAsNumber"), 0) << log.Dump();
 }
 
 TEST_F(VersionGating, VersionNineCountsAsEight)
 {
-    h5test::UseRuntimeModule(L"flash_standin_v9.dll");
+    wintest::UseRuntimeModule(L"flash_standin_v9.dll");
     auto control = MakeControl(form.Form());
     ASSERT_TRUE(control->HasOleObject());
     EXPECT_EQ(control->GetFlashMajorVersion(), 8);
@@ -499,12 +500,12 @@ TEST_F(VersionGating, VersionNineCountsAsEight)
     control->SetFlashVars(L"v=9");
     control->SetAllowScriptAccess(L"never");
     control->SetMovieData(L"kept");
-    EXPECT_GE(log.Find("call put_FlashVars v=9"), 0) << log.Dump();
-    EXPECT_GE(log.Find("call put_AllowScriptAccess never"), 0) << log.Dump();
-    EXPECT_LT(log.Find("call put_MovieData"), 0) << log.Dump();
+    EXPECT_GE(log.FindPrefix("call put_FlashVars v=9"), 0) << log.Dump();
+    EXPECT_GE(log.FindPrefix("call put_AllowScriptAccess never"), 0) << log.Dump();
+    EXPECT_LT(log.FindPrefix("call put_MovieData"), 0) << log.Dump();
     EXPECT_EQ(control->MovieData(), L"kept");
     EXPECT_EQ(control->TGetPropertyAsNumber(L"/", 1), 0.0);
-    EXPECT_LT(log.Find("call TGetPropertyAsNumber"), 0) << log.Dump();
+    EXPECT_LT(log.FindPrefix("call TGetPropertyAsNumber"), 0) << log.Dump();
 }
 
 // ---- events ---------------------------------------------------------------------------

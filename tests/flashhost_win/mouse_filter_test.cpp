@@ -9,6 +9,7 @@
 #include "toolkit/menu_win.h"
 
 using namespace flashhost;
+namespace wintest = swfp::wintest;
 
 namespace {
 
@@ -66,7 +67,7 @@ const std::string R = std::to_string(int(swfp::tk::MouseButton::Right));
 
 class MouseInput : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { h5test::UseRuntimeModule(L"flash_standin.dll"); }
+    static void SetUpTestSuite() { wintest::UseRuntimeModule(L"flash_standin.dll"); }
     template <class C>
     std::unique_ptr<C> Make()
     {
@@ -80,7 +81,7 @@ protected:
     {
         return SendMessageW(c.WindowHandle(), msg, wp, lp);
     }
-    h5test::TestForm form;
+    wintest::TestForm form;
     swfp::tk::TPopupMenu menu{nullptr};
 };
 
@@ -245,9 +246,9 @@ TEST_F(MouseInput, PlayerRightButtonOpensThePopupOnReleaseAndLeavingForgetsThePr
 
 TEST(MouseInputWithoutModule, HostRaisesEachEventOnce)
 {
-    h5test::UseRuntimeModule(L"");
+    wintest::UseRuntimeModule(L"");
     {
-        h5test::TestForm form;
+        wintest::TestForm form;
         TFlashPlayerControl c(nullptr);
         c.SetParent(&form.Form());
         c.HandleNeeded();
@@ -259,5 +260,5 @@ TEST(MouseInputWithoutModule, HostRaisesEachEventOnce)
         SendMessageW(c.WindowHandle(), WM_LBUTTONUP, 0, At(4, 5));
         EXPECT_EQ(e.list, (std::vector<std::string>{"down" + L + "@2,3", "move", "click", "up" + L}));
     }
-    h5test::UseRuntimeModule(L"flash_standin.dll");
+    wintest::UseRuntimeModule(L"flash_standin.dll");
 }

@@ -9,7 +9,8 @@
 #include "tests/support/swf_writer.h"
 
 using namespace flashhost;
-using h5test::StandinLog;
+using swfp::wintest::StandinLog;
+namespace wintest = swfp::wintest;
 
 namespace {
 
@@ -40,7 +41,7 @@ int IdOfMovie(TFlashPlayerControl& control)
 
 class MovieLoading : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { h5test::UseRuntimeModule(L"flash_standin.dll"); }
+    static void SetUpTestSuite() { wintest::UseRuntimeModule(L"flash_standin.dll"); }
     void SetUp() override
     {
         control = std::make_unique<TFlashPlayerControl>(nullptr);
@@ -50,7 +51,7 @@ protected:
         log.Clear();
     }
     StandinLog log;
-    h5test::TestForm form;
+    wintest::TestForm form;
     std::unique_ptr<TFlashPlayerControl> control;
 };
 
@@ -65,13 +66,13 @@ TEST_F(MovieLoading, AStreamPlaysFromMemoryInMebibyteChunksThroughAPseudoURL)
 
     const int id = IdOfMovie(*control);
     ASSERT_GT(id, 0) << "Movie ends up holding the pseudo path";
-    EXPECT_GE(log.Find("call put_Movie " + std::string(flashrt::kResetURL)), 0) << log.Dump();
-    EXPECT_GE(log.Find("import CreateURLMoniker " + PseudoURL(id, std::string(flashrt::kMemoryMovieFileName)) +
+    EXPECT_GE(log.FindPrefix("call put_Movie " + std::string(flashrt::kResetURL)), 0) << log.Dump();
+    EXPECT_GE(log.FindPrefix("import CreateURLMoniker " + PseudoURL(id, std::string(flashrt::kMemoryMovieFileName)) +
                        " hr=0x00000000"),
               0)
         << log.Dump();
-    EXPECT_GE(log.Find("movie bytes " + std::to_string(movie.size()) + " chunks 3"), 0) << log.Dump();
-    EXPECT_GE(log.Find("movie frames 1 rate 24"), 0) << log.Dump();
+    EXPECT_GE(log.FindPrefix("movie bytes " + std::to_string(movie.size()) + " chunks 3"), 0) << log.Dump();
+    EXPECT_GE(log.FindPrefix("movie frames 1 rate 24"), 0) << log.Dump();
 
     EXPECT_EQ(control->MovieWidth(), 550);
     EXPECT_EQ(control->MovieHeight(), 400);
@@ -84,8 +85,8 @@ TEST_F(MovieLoading, AStreamPlaysFromMemoryInMebibyteChunksThroughAPseudoURL)
     // The registration was served once: asking for the same movie again finds no stream.
     log.Clear();
     control->SetMovie(flashrt::AnsiToWide(PseudoURL(id, std::string(flashrt::kMemoryMovieFileName))));
-    EXPECT_GE(log.Find("movie failed"), 0) << log.Dump();
-    EXPECT_LT(log.Find("movie bytes"), 0) << log.Dump();
+    EXPECT_GE(log.FindPrefix("movie failed"), 0) << log.Dump();
+    EXPECT_LT(log.FindPrefix("movie bytes"), 0) << log.Dump();
 }
 
 TEST_F(MovieLoading, TheTrailerRuleNamesTheMovieInsideAStream)
@@ -105,10 +106,10 @@ TEST_F(MovieLoading, TheTrailerRuleNamesTheMovieInsideAStream)
 
 TEST_F(MovieLoading, CompanionRequestsUseTheHandlerThenTheBaseFolder)
 {
-    h5test::TempFolder base;
+    wintest::TempFolder base;
     const auto companion = SwfWriter().FrameSize(100, 100).ShowFrame().ShowFrame().Build();
     const auto onDisk = SwfWriter().FrameSize(200, 100).ShowFrame().ShowFrame().ShowFrame().Build();
-    h5test::WriteWholeFile(base.File(L"other.swf"), onDisk);
+    wintest::WriteWholeFile(base.File(L"other.swf"), onDisk);
     control->SetBase(base.Path());
 
     flashrt::TMemoryStream stream(MovieOfSize(100));
@@ -125,13 +126,13 @@ TEST_F(MovieLoading, CompanionRequestsUseTheHandlerThenTheBaseFolder)
     log.Clear();
     control->SetMovie(flashrt::AnsiToWide(PseudoURL(id, "sub/companion.swf")));
     EXPECT_EQ(asked, (std::vector<std::string>{"sub/companion.swf"}));
-    EXPECT_GE(log.Find("movie bytes " + std::to_string(companion.size()) + " chunks 1"), 0) << log.Dump();
-    EXPECT_GE(log.Find("movie frames 2"), 0) << log.Dump();
+    EXPECT_GE(log.FindPrefix("movie bytes " + std::to_string(companion.size()) + " chunks 1"), 0) << log.Dump();
+    EXPECT_GE(log.FindPrefix("movie frames 2"), 0) << log.Dump();
 
     // A handler that declines leads to the base folder, by URL moniker ...
     log.Clear();
     control->SetMovie(flashrt::AnsiToWide(PseudoURL(id, "other.swf")));
-    EXPECT_GE(log.Find("movie frames 3"), 0) << log.Dump();
+    EXPECT_GE(log.FindPrefix("movie frames 3"), 0) << log.Dump();
 
     // ... and by file path.
     control->OnLoadExternalResource = nullptr;
@@ -139,29 +140,29 @@ TEST_F(MovieLoading, CompanionRequestsUseTheHandlerThenTheBaseFolder)
     const std::string path = "Z:\\FromMemory\\" + std::string(flashrt::kMemoryContentMarker) + "\\" +
                              std::to_string(id) + "\\other.swf";
     control->SetMovie(flashrt::AnsiToWide(path));
-    EXPECT_GE(log.Find("import CreateFileA " + path + " ok=1"), 0) << log.Dump();
-    EXPECT_GE(log.Find("movie frames 3"), 0) << log.Dump();
+    EXPECT_GE(log.FindPrefix("import CreateFileA " + path + " ok=1"), 0) << log.Dump();
+    EXPECT_GE(log.FindPrefix("movie frames 3"), 0) << log.Dump();
 }
 
 TEST_F(MovieLoading, LayersAreLoadedThroughLoadMovie)
 {
     flashrt::TMemoryStream stream(MovieOfSize(100));
     control->LoadLayerFromStream(0, stream);
-    EXPECT_GE(log.Find("call LoadMovie 0 " + std::string(flashrt::kResetURL)), 0) << log.Dump();
-    EXPECT_GE(log.Find("movie frames 1"), 0) << log.Dump();
+    EXPECT_GE(log.FindPrefix("call LoadMovie 0 " + std::string(flashrt::kResetURL)), 0) << log.Dump();
+    EXPECT_GE(log.FindPrefix("movie frames 1"), 0) << log.Dump();
     EXPECT_EQ(control->MovieSize(), 0u) << "layers do not publish movie information";
 
     log.Clear();
     auto owned = std::make_unique<flashrt::TMemoryStream>(MovieOfSize(300));
     control->LoadLayerFromStreamNoCopy(0, std::move(owned));
-    EXPECT_GE(log.Find("movie bytes 300 chunks 1"), 0) << log.Dump();
+    EXPECT_GE(log.FindPrefix("movie bytes 300 chunks 1"), 0) << log.Dump();
 }
 
 TEST_F(MovieLoading, TheMovieSetterReadsFilesByExtension)
 {
-    h5test::TempFolder folder;
+    wintest::TempFolder folder;
     const auto movie = SwfWriter().FrameSize(320, 240).FrameRate(15).Version(7).ShowFrame().Build();
-    h5test::WriteWholeFile(folder.File(L"clip.swf"), movie);
+    wintest::WriteWholeFile(folder.File(L"clip.swf"), movie);
 
     // Upper-case extension, existing file: read, and the object gets the name itself.
     control->SetMovie(folder.File(L"CLIP.SWF"));
@@ -180,16 +181,16 @@ TEST_F(MovieLoading, TheMovieSetterReadsFilesByExtension)
     const auto big = SwfWriter().FrameSize(640, 480).ShowFrame().Build();
     const auto tail = WithMovieTrailer(big);
     exe.insert(exe.end(), tail.begin(), tail.end());
-    h5test::WriteWholeFile(folder.File(L"Player.EXE"), exe);
+    wintest::WriteWholeFile(folder.File(L"Player.EXE"), exe);
     log.Clear();
     control->SetMovie(folder.File(L"Player.EXE"));
     EXPECT_EQ(control->MovieWidth(), 640);
     EXPECT_EQ(control->MovieSize(), big.size());
     EXPECT_GT(IdOfMovie(*control), 0);
-    EXPECT_GE(log.Find("movie bytes " + std::to_string(big.size())), 0) << log.Dump();
+    EXPECT_GE(log.FindPrefix("movie bytes " + std::to_string(big.size())), 0) << log.Dump();
 
     // An executable without a trailer changes nothing; one that is missing raises.
-    h5test::WriteWholeFile(folder.File(L"plain.exe"), std::vector<uint8_t>(100, 1));
+    wintest::WriteWholeFile(folder.File(L"plain.exe"), std::vector<uint8_t>(100, 1));
     control->SetMovie(folder.File(L"plain.exe"));
     EXPECT_EQ(control->MovieWidth(), 640);
     EXPECT_THROW(control->SetMovie(folder.File(L"absent.exe")), std::runtime_error);
@@ -197,7 +198,7 @@ TEST_F(MovieLoading, TheMovieSetterReadsFilesByExtension)
     // A trailer that claims more than the file holds is an error, not a read past the start.
     std::vector<uint8_t> lying(50, 0);
     for (uint8_t b : {0x56, 0x34, 0x12, 0xFA, 0xFF, 0xFF, 0x00, 0x00}) lying.push_back(b);
-    h5test::WriteWholeFile(folder.File(L"lying.exe"), lying);
+    wintest::WriteWholeFile(folder.File(L"lying.exe"), lying);
     EXPECT_THROW(control->SetMovie(folder.File(L"lying.exe")), std::exception);
 }
 

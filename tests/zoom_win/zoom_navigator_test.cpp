@@ -23,12 +23,19 @@
 #include "player/move_selection_thread.h"
 #include "player/swf_plr_main_win.h"
 #include "player/zoom_navigator_win.h"
-#include "tests/flashhost_win/flashhost_test_support.h"
 #include "tests/support/swf_writer.h"
+#include "tests/support_win/message_pump_win.h"
+#include "tests/support_win/runtime_environment_win.h"
+#include "tests/support_win/standin_log_win.h"
+#include "tests/support_win/test_files_win.h"
 
 using namespace swfp::tk;
+namespace wintest = swfp::wintest;
 
 namespace {
+
+// The process's runtime state lives for the whole test program, as in the player.
+[[maybe_unused]] const auto* const environment = wintest::AddRuntimeEnvironment();
 
 constexpr uint32_t kShadeBgr = 7308177;
 
@@ -40,7 +47,7 @@ std::string ZoomCall(const RECT& r)
 
 class ZoomNavigatorTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { h5test::UseRuntimeModule(L"flash_standin.dll"); }
+    static void SetUpTestSuite() { wintest::UseRuntimeModule(L"flash_standin.dll"); }
 
     void SetUp() override
     {
@@ -48,7 +55,7 @@ protected:
         g_PlayerSettings.ShowControls = 1;
         g_PlayerSettings.VisibleCommands = 0xFFFF;
         g_PlayerSettings.ShowMainMenu = 1;  // the layout's client area holds its menu bar
-        form = std::make_unique<TfrmPlr>(nullptr, h5test::ExeFolder() + L"\\zoom_win_tests.exe");
+        form = std::make_unique<TfrmPlr>(nullptr, (wintest::ExeFolder() / L"zoom_win_tests.exe").wstring());
         // The test drives the ticks itself.
         form->tmrRefresher->SetEnabled(false);
         // A white movie with its top-left quarter red.
@@ -64,9 +71,9 @@ protected:
         form->MovieRect = {0, 0, form->Player().MovieWidth() * 20, form->Player().MovieHeight() * 20};
         form->ZoomRect = form->MovieRect;
         form->Show();
-        for (int i = 0; i < 40 && !log.Has("movie frames"); ++i)
-            h5test::Pump(50);
-        ASSERT_TRUE(log.Has("movie frames")) << log.Dump();
+        for (int i = 0; i < 40 && !log.HasPrefix("movie frames"); ++i)
+            wintest::Pump(50);
+        ASSERT_TRUE(log.HasPrefix("movie frames")) << log.Dump();
         navigator = dynamic_cast<TZoomNavigator*>(form->FindComponent("ZoomNavigator"));
         ASSERT_NE(navigator, nullptr);
         ASSERT_EQ(form->MovieRect.right, 11000);
@@ -120,7 +127,7 @@ protected:
     {
         const DWORD end = GetTickCount() + DWORD(milliseconds);
         while (navigator->MoveThread() && GetTickCount() < end)
-            h5test::Pump(10);
+            wintest::Pump(10);
         return navigator->MoveThread() == nullptr;
     }
 
@@ -135,7 +142,7 @@ protected:
         ASSERT_EQ(Selection(), (FloatRect{36, 16, 80, 48}));
     }
 
-    h5test::StandinLog log;
+    wintest::StandinLog log;
     std::unique_ptr<TfrmPlr> form;
     TZoomNavigator* navigator = nullptr;
 };
@@ -199,9 +206,9 @@ TEST_F(ZoomNavigatorTest, TheRefresherTimerAppliesAZoomWithinOneInterval)
     for (int i = 0; i < 5; ++i)
         form->actZoomInExecute(*form->actZoomIn);
     const DWORD end = GetTickCount() + 333 + 150;
-    while (!log.Has("call SetZoomRect 2843 1969 8281 5907") && GetTickCount() < end)
-        h5test::Pump(10);
-    EXPECT_TRUE(log.Has("call SetZoomRect 2843 1969 8281 5907")) << log.Dump();
+    while (!log.HasPrefix("call SetZoomRect 2843 1969 8281 5907") && GetTickCount() < end)
+        wintest::Pump(10);
+    EXPECT_TRUE(log.HasPrefix("call SetZoomRect 2843 1969 8281 5907")) << log.Dump();
 }
 
 TEST_F(ZoomNavigatorTest, TheSliderStopsAtItsEnds)
@@ -291,7 +298,7 @@ TEST_F(ZoomNavigatorTest, AGlideTowardsTheCornerStopsAtTheEdgesAndANewClickRepla
     EXPECT_EQ(Selection(), (FloatRect{13, 33, 57, 65}));
     const DWORD end = GetTickCount() + 2000;
     while (TMoveSelectionThread::Running() > 0 && GetTickCount() < end)
-        h5test::Pump(10);
+        wintest::Pump(10);
     EXPECT_EQ(TMoveSelectionThread::Running(), 0);
 }
 
@@ -354,7 +361,7 @@ TEST_F(ZoomNavigatorTest, ClosingTheWindowDuringAGlideStopsAndWaitsForIt)
     ZoomToHalf();
     Click(100, 60);
     ASSERT_NE(navigator->MoveThread(), nullptr);
-    h5test::Pump(30);  // the worker is now stepping, perhaps waiting for this thread
+    wintest::Pump(30);  // the worker is now stepping, perhaps waiting for this thread
     ASSERT_GT(TMoveSelectionThread::Running(), 0);
     // The destroy event, which runs first when the window goes, ends the glide
     // while the window and its layers still stand.
@@ -369,7 +376,7 @@ TEST_F(ZoomNavigatorTest, ClosingTheWindowDuringAGlideStopsAndWaitsForIt)
     form.reset();
     EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(10));
     EXPECT_EQ(TMoveSelectionThread::Running(), 0);
-    h5test::Pump(100);  // no placement may arrive for the window that is gone
+    wintest::Pump(100);  // no placement may arrive for the window that is gone
 }
 
 TEST_F(ZoomNavigatorTest, StoppingTheGlidesServesAWorkerWaitingForThisThread)
@@ -401,7 +408,7 @@ TEST_F(ZoomNavigatorTest, ScreenshotOfAZoomedPlayerWhenAsked)
     Click(100, 60);
     ASSERT_TRUE(WaitForGlide());
     Tick();
-    h5test::Pump(300);
+    wintest::Pump(300);
     RECT r;
     GetWindowRect(form->Handle(), &r);
     const int w = r.right - r.left, h = r.bottom - r.top;

@@ -1,0 +1,34 @@
+#pragma once
+// A program started by a test and watched from outside, through its top-level
+// windows and its exit code. It is ended when the object goes.
+#include <windows.h>
+
+#include <chrono>
+#include <filesystem>
+
+namespace swfp::wintest {
+
+class ChildProcess {
+public:
+    // Starts `exe` in its own folder with no arguments; throws when it cannot start.
+    // The child inherits this process's environment (a live StandinLog included).
+    explicit ChildProcess(const std::filesystem::path& exe);
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    // The first visible top-level window of the process with that class, or null.
+    HWND FindWindowOf(const wchar_t* className) const;
+    // The same, waiting up to `timeout`; gives up early once the process has ended.
+    HWND WaitForWindow(const wchar_t* className,
+                       std::chrono::milliseconds timeout = std::chrono::seconds(20)) const;
+    // The exit code once the process has ended, or -1 while it still runs after `timeout`.
+    long WaitForExit(std::chrono::milliseconds timeout = std::chrono::seconds(20)) const;
+    // Asks `window` to close and waits for the exit code as WaitForExit does.
+    long CloseAndWait(HWND window, std::chrono::milliseconds timeout = std::chrono::seconds(20)) const;
+
+private:
+    PROCESS_INFORMATION info_{};
+};
+
+}  // namespace swfp::wintest

@@ -1,0 +1,84 @@
+#include "tests/support_win/test_files_win.h"
+
+#include <windows.h>
+
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace fs = std::filesystem;
+
+namespace swfp::wintest {
+
+namespace {
+
+// One folder per test process, so parallel programs never meet; it goes when the process ends.
+class ProcessTempFolder {
+public:
+    ProcessTempFolder()
+        : path_(fs::temp_directory_path() / (L"swfp-tests-" + std::to_wstring(GetCurrentProcessId())))
+    {
+        fs::create_directories(path_);
+    }
+    ~ProcessTempFolder()
+    {
+        std::error_code ignored;
+        fs::remove_all(path_, ignored);
+    }
+    const fs::path& Path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+const fs::path& ProcessTemp()
+{
+    static ProcessTempFolder folder;
+    return folder.Path();
+}
+
+}  // namespace
+
+fs::path ExeFolder()
+{
+    wchar_t path[MAX_PATH];
+    const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return fs::path(std::wstring(path, n)).parent_path();
+}
+
+std::vector<uint8_t> ReadWholeFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteWholeFile(const fs::path& path, const std::vector<uint8_t>& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out)
+        throw std::runtime_error("cannot write " + path.string());
+}
+
+fs::path NewTempFolder(const fs::path& name)
+{
+    const fs::path folder = ProcessTemp() / name;
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    return folder;
+}
+
+TempFolder::TempFolder()
+{
+    static int counter = 0;
+    path_ = NewTempFolder(L"scope" + std::to_wstring(++counter));
+}
+
+TempFolder::~TempFolder()
+{
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+}
+
+}  // namespace swfp::wintest
