@@ -1,7 +1,8 @@
 #pragma once
-// In-process set-up for the player window tests: the runtime state of the
-// process with the stand-in runtime mapped from beside the test program, the
-// stand-in's observation log, and packaged player files in a temporary folder.
+// In-process set-up for the player window tests: the shared Windows test
+// helpers (the runtime state with the stand-in mapped from beside the test
+// program, its observation log, temporary folders, the message pump) and
+// packaged player files.
 #include <windows.h>
 
 #include <cstdint>
@@ -12,21 +13,12 @@
 
 #include "app/player_settings.h"
 #include "player/swf_plr_main_win.h"
+#include "tests/support_win/message_pump_win.h"
+#include "tests/support_win/runtime_environment_win.h"
+#include "tests/support_win/standin_log_win.h"
+#include "tests/support_win/test_files_win.h"
 
-namespace plrtest {
-
-std::filesystem::path ExeFolder();
-
-// A fresh folder, removed with everything in it at the end.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    const std::filesystem::path& Path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
+namespace swfp::wintest {
 
 // A file that ends in a package holding only `movie` (the player reads nothing else of it).
 std::filesystem::path WritePackagedPlayer(const std::filesystem::path& folder, const std::wstring& name,
@@ -35,29 +27,10 @@ std::filesystem::path WritePackagedPlayer(const std::filesystem::path& folder, c
 // A movie of `frames` frames (550 x 400 px, 12 fps).
 std::vector<uint8_t> PlainMovie(int frames, bool compressed = false);
 
-// The stand-in's observation log, kept in a file of its own.
-class StandinLog {
-public:
-    StandinLog();
-    ~StandinLog();
-    void Clear();
-    std::vector<std::string> Lines() const;
-    // Index of the first line equal to `line` at or after `from`, or -1.
-    int Find(const std::string& line, int from = 0) const;
-    int Count(const std::string& line) const;
-    std::string Dump() const;
-
-private:
-    std::filesystem::path path_;
-};
-
-// Lets queued messages (timers, posted notifications) run for a while.
-void Pump(int milliseconds = 50);
-
 // Settings with nothing set, then adjusted by the test.
 PlayerSettings ZeroSettings();
 
 // Creates the player window over a packaged movie with the given settings.
 std::unique_ptr<TfrmPlr> MakePlayerWindow(const PlayerSettings& settings, const std::filesystem::path& packaged);
 
-}  // namespace plrtest
+}  // namespace swfp::wintest

@@ -20,7 +20,7 @@
 #include "toolkit/application_win.h"
 
 namespace fs = std::filesystem;
-using namespace plrtest;
+using namespace swfp::wintest;
 
 namespace {
 
@@ -203,7 +203,7 @@ TEST_F(PlayerWindow, LabelsTitleAndSliderRangeComeFromTheMovie)
     EXPECT_TRUE(EqualRect(&w->MovieRect, &w->ZoomRect));
     EXPECT_TRUE(w->Snapshot);
     // Setting the range did not seek.
-    EXPECT_EQ(log.Find("call put_FrameNum 3"), -1) << log.Dump();
+    EXPECT_EQ(log.FindLine("call put_FrameNum 3"), -1) << log.Dump();
     w.reset();
 
     settings = ZeroSettings();
@@ -217,13 +217,13 @@ TEST_F(PlayerWindow, StartStateRewindsStopsAndPlaysOnlyWithAutoPlay)
 {
     settings.Loop = 1;
     auto held = Make();
-    const int rewind = log.Find("call Rewind");
-    const int stop = log.Find("call Stop", rewind);
-    const int loop = log.Find("call put_Loop -1", stop);
+    const int rewind = log.FindLine("call Rewind");
+    const int stop = log.FindLine("call Stop", rewind);
+    const int loop = log.FindLine("call put_Loop -1", stop);
     ASSERT_GE(rewind, 0) << log.Dump();
     EXPECT_GT(stop, rewind);
     EXPECT_GT(loop, stop);
-    EXPECT_EQ(log.Find("call Play", loop), -1);
+    EXPECT_EQ(log.FindLine("call Play", loop), -1);
     EXPECT_TRUE(held->actLoop->Checked());
     EXPECT_FALSE(held->Player().Playing());
     held.reset();
@@ -232,9 +232,9 @@ TEST_F(PlayerWindow, StartStateRewindsStopsAndPlaysOnlyWithAutoPlay)
     settings.Loop = 0;
     settings.AutoPlay = 1;
     auto playing = Make();
-    const int off = log.Find("call put_Loop 0");
+    const int off = log.FindLine("call put_Loop 0");
     ASSERT_GE(off, 0) << log.Dump();
-    EXPECT_GT(log.Find("call Play", off), off);
+    EXPECT_GT(log.FindLine("call Play", off), off);
     EXPECT_TRUE(playing->Player().Playing());
 }
 
@@ -301,48 +301,48 @@ TEST_F(PlayerWindow, EachCommandMakesItsCallsOnTheRuntime)
     auto w = MakeWith(PlainMovie(8));
     log.Clear();
     w->actStop->Execute();
-    const int rewind = log.Find("call Rewind");
+    const int rewind = log.FindLine("call Rewind");
     EXPECT_GE(rewind, 0) << log.Dump();
-    EXPECT_GT(log.Find("call StopPlay", rewind), rewind);
+    EXPECT_GT(log.FindLine("call StopPlay", rewind), rewind);
 
     log.Clear();
     w->actRewind->Execute();
-    EXPECT_EQ(log.Count("call Rewind"), 1);
-    EXPECT_EQ(log.Find("call put_Playing 0"), -1) << "rewind leaves playing alone";
+    EXPECT_EQ(log.CountLine("call Rewind"), 1);
+    EXPECT_EQ(log.FindLine("call put_Playing 0"), -1) << "rewind leaves playing alone";
 
     log.Clear();
     w->actForward->Execute();
     w->actBack->Execute();
     w->actEnd->Execute();
-    EXPECT_GE(log.Find("call Forward"), 0);
-    EXPECT_GE(log.Find("call Back"), 0);
-    EXPECT_GE(log.Find("call GotoFrame 7"), 0) << log.Dump();
+    EXPECT_GE(log.FindLine("call Forward"), 0);
+    EXPECT_GE(log.FindLine("call Back"), 0);
+    EXPECT_GE(log.FindLine("call GotoFrame 7"), 0) << log.Dump();
 
     log.Clear();
     w->actMedQ->Execute();
     w->actHighQ->Execute();
-    EXPECT_EQ(log.Count("call put_Quality 1"), 2) << log.Dump();
+    EXPECT_EQ(log.CountLine("call put_Quality 1"), 2) << log.Dump();
     EXPECT_TRUE(w->actHighQ->Checked());
     EXPECT_FALSE(w->actMedQ->Checked());
     w->actLowQ->Execute();
-    EXPECT_EQ(log.Count("call put_Quality 0"), 1);
+    EXPECT_EQ(log.CountLine("call put_Quality 0"), 1);
 
     log.Clear();
     const bool loopBefore = w->actLoop->Checked();
     w->actLoop->Execute();
     EXPECT_NE(w->actLoop->Checked(), loopBefore);
-    EXPECT_GE(log.Find(loopBefore ? "call put_Loop 0" : "call put_Loop -1"), 0) << log.Dump();
+    EXPECT_GE(log.FindLine(loopBefore ? "call put_Loop 0" : "call put_Loop -1"), 0) << log.Dump();
 
     log.Clear();
     w->actPlay->Execute();
-    EXPECT_GE(log.Find("call put_Playing -1"), 0) << log.Dump();
+    EXPECT_GE(log.FindLine("call put_Playing -1"), 0) << log.Dump();
     EXPECT_TRUE(w->Player().Playing());
     w->actPlay->Execute();
-    EXPECT_GE(log.Find("call put_Playing 0"), 0) << log.Dump();
+    EXPECT_GE(log.FindLine("call put_Playing 0"), 0) << log.Dump();
 
     log.Clear();
     w->actPrint->Execute();
-    EXPECT_GE(log.Find("command 20054 print"), 0) << log.Dump();
+    EXPECT_GE(log.FindLine("command 20054 print"), 0) << log.Dump();
 }
 
 TEST_F(PlayerWindow, UpdateRuleShowsPauseWhilePlayingAndPlayWhileStanding)
@@ -386,17 +386,17 @@ TEST_F(PlayerWindow, TimerShowsTheFrameMovesTheSliderWithoutSeekingAndRestartsAS
     log.Clear();
     w->tmrRefresher->Tick();
     EXPECT_EQ(w->lblMovieFrames->Caption(), L"1 / 1");
-    const int rewind = log.Find("call Rewind");
+    const int rewind = log.FindLine("call Rewind");
     ASSERT_GE(rewind, 0) << log.Dump();
-    EXPECT_GT(log.Find("call Play", rewind), rewind);
-    EXPECT_EQ(log.Find("call put_FrameNum 0"), -1) << "the timer never seeks";
+    EXPECT_GT(log.FindLine("call Play", rewind), rewind);
+    EXPECT_EQ(log.FindLine("call put_FrameNum 0"), -1) << "the timer never seeks";
 
     // With looping off the stopped movie stays where it is.
     w->actLoop->Execute();
     w->Player().StopPlay();
     log.Clear();
     w->tmrRefresher->Tick();
-    EXPECT_EQ(log.Find("call Play"), -1) << log.Dump();
+    EXPECT_EQ(log.FindLine("call Play"), -1) << log.Dump();
     w.reset();
 
     // A longer movie standing in the middle: the slider follows, the user's drag seeks.
@@ -407,7 +407,7 @@ TEST_F(PlayerWindow, TimerShowsTheFrameMovesTheSliderWithoutSeekingAndRestartsAS
     EXPECT_EQ(longer->ProgressSlider->Position(), 4);
     log.Clear();
     longer->ProgressSlider->SetPosition(7);
-    EXPECT_GE(log.Find("call put_FrameNum 7"), 0) << log.Dump();
+    EXPECT_GE(log.FindLine("call put_FrameNum 7"), 0) << log.Dump();
 }
 
 TEST_F(PlayerWindow, CloseQueryStopsTheTimerAndAllowsTheClose)
@@ -429,7 +429,7 @@ TEST_F(PlayerWindow, QuitFromTheMovieClosesThroughTheCloseQuery)
     w->Player().Play();
     for (int i = 0; i < 40 && IsWindowVisible(w->Handle()); ++i)
         Pump(50);
-    EXPECT_GE(log.Find("event FSCommand quit "), 0) << log.Dump();
+    EXPECT_GE(log.FindLine("event FSCommand quit "), 0) << log.Dump();
     EXPECT_FALSE(IsWindowVisible(w->Handle()));
     EXPECT_FALSE(w->tmrRefresher->Enabled());
 }
