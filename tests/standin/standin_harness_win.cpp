@@ -1,7 +1,6 @@
 #include "tests/standin/standin_harness_win.h"
 
-#include <fstream>
-#include <sstream>
+#include "tests/support_win/test_files_win.h"
 
 namespace standin_test {
 
@@ -11,81 +10,6 @@ std::string Narrow(const std::wstring& w) {
   std::string s(n - 1, '\0');
   WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, s.data(), n, nullptr, nullptr);
   return s;
-}
-
-std::wstring ExeDir() {
-  wchar_t path[MAX_PATH];
-  DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring p(path, n);
-  return p.substr(0, p.find_last_of(L"\\/") + 1);
-}
-
-std::wstring TempPath(const std::wstring& name) {
-  wchar_t dir[MAX_PATH];
-  GetTempPathW(MAX_PATH, dir);
-  return std::wstring(dir) + L"standin_" + std::to_wstring(GetCurrentProcessId()) + L"_" + name;
-}
-
-std::wstring WriteTempFile(const std::wstring& name, const std::vector<uint8_t>& bytes) {
-  std::wstring path = TempPath(name);
-  HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  DWORD written = 0;
-  WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(f);
-  return path;
-}
-
-namespace {
-std::wstring LogPath() { return TempPath(L"observation.log"); }
-}  // namespace
-
-void ResetLog() {
-  SetEnvironmentVariableW(L"FLASH_STANDIN_LOG", LogPath().c_str());
-  DeleteFileW(LogPath().c_str());
-}
-
-std::vector<std::string> LogLines() {
-  std::vector<std::string> lines;
-  HANDLE f = CreateFileW(LogPath().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return lines;
-  std::string text;
-  char buffer[4096];
-  DWORD got = 0;
-  while (ReadFile(f, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
-  CloseHandle(f);
-  std::istringstream in(text);
-  std::string line;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-  }
-  return lines;
-}
-
-int FindLine(const std::vector<std::string>& lines, const std::string& line, int from) {
-  for (size_t i = from < 0 ? 0 : from; i < lines.size(); ++i)
-    if (lines[i] == line) return static_cast<int>(i);
-  return -1;
-}
-
-int FindPrefix(const std::vector<std::string>& lines, const std::string& prefix, int from) {
-  for (size_t i = from < 0 ? 0 : from; i < lines.size(); ++i)
-    if (lines[i].compare(0, prefix.size(), prefix) == 0) return static_cast<int>(i);
-  return -1;
-}
-
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-  DWORD start = GetTickCount();
-  while (!done()) {
-    if (GetTickCount() - start > timeoutMs) return false;
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    Sleep(5);
-  }
-  return true;
 }
 
 HostWindow::HostWindow() {
@@ -151,7 +75,7 @@ ComPtr<IOleObject> CreateFromFactory(GetClassObjectFn getClassObject) {
 }
 
 ComPtr<IOleObject> CreateFromModule(const std::wstring& name, HMODULE* moduleOut) {
-  HMODULE module = LoadLibraryW((ExeDir() + name).c_str());
+  HMODULE module = LoadLibraryW((swfp::wintest::ExeFolder() / name).c_str());
   if (moduleOut) *moduleOut = module;
   if (!module) return nullptr;
   return CreateFromFactory(reinterpret_cast<GetClassObjectFn>(

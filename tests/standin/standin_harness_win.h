@@ -1,6 +1,7 @@
 // Test equipment for the stand-in module under Wine: a plain host window, a
-// minimal client site that records the calls it receives, an event sink, the
-// observation log, and small COM helpers.
+// minimal client site that records the calls it receives, an event sink, and
+// small COM helpers. Files, the observation log and the message pump come from
+// the shared Windows test helpers.
 #pragma once
 
 #include <windows.h>
@@ -10,7 +11,6 @@
 #include <wrl/client.h>
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -38,20 +38,6 @@ class Bstr {
 };
 
 std::string Narrow(const std::wstring& w);
-std::wstring ExeDir();
-std::wstring TempPath(const std::wstring& name);
-std::wstring WriteTempFile(const std::wstring& name, const std::vector<uint8_t>& bytes);
-
-// The observation log file of this test process (FLASH_STANDIN_LOG).
-void ResetLog();
-std::vector<std::string> LogLines();
-// Index of the first line equal to `line` at or after `from`, or -1.
-int FindLine(const std::vector<std::string>& lines, const std::string& line, int from = 0);
-// Index of the first line starting with `prefix` at or after `from`, or -1.
-int FindPrefix(const std::vector<std::string>& lines, const std::string& prefix, int from = 0);
-
-// Runs the message loop until done() or the timeout; returns done().
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
 
 // A top-level window standing in for the container's window.
 class HostWindow {

@@ -8,22 +8,14 @@
 #include "flashrt/import_hooks_win.h"
 #include "tests/standin/standin_harness_win.h"
 #include "tests/support/swf_writer.h"
+#include "tests/support_win/message_pump_win.h"
+#include "tests/support_win/standin_log_win.h"
+#include "tests/support_win/test_files_win.h"
 
 using namespace standin_test;
+using namespace swfp::wintest;
 
 namespace {
-
-std::vector<uint8_t> ReadModule(const std::wstring& name) {
-  std::vector<uint8_t> bytes;
-  HANDLE f = CreateFileW((ExeDir() + name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return bytes;
-  bytes.resize(GetFileSize(f, nullptr));
-  DWORD got = 0;
-  ReadFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
-  CloseHandle(f);
-  bytes.resize(got);
-  return bytes;
-}
 
 // The part of a Flash control the content manager talks to.
 class Client final : public flashrt::TContentClient {
@@ -38,9 +30,9 @@ class Client final : public flashrt::TContentClient {
   IShockwaveFlash* flash_;
 };
 
-int WaitForLine(const std::string& line, int from, DWORD timeoutMs) {
+int WaitForLine(const StandinLog& log, const std::string& line, int from, std::chrono::milliseconds timeout) {
   int found = -1;
-  PumpUntil([&] { return (found = FindLine(LogLines(), line, from)) >= 0; }, timeoutMs);
+  PumpUntil([&] { return (found = log.FindLine(line, from)) >= 0; }, timeout);
   return found;
 }
 
@@ -48,10 +40,10 @@ int WaitForLine(const std::string& line, int from, DWORD timeoutMs) {
 
 TEST(InMemoryStandin, MappedModulePlaysAMovieFromMemoryAndHonoursTheSoundSwitch) {
   ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
-  ResetLog();
+  StandinLog log;
   {
     flashrt::FlashRuntimeUnit unit(flashrt::MakeContentManager);
-    std::vector<uint8_t> image = ReadModule(L"flash_standin.dll");
+    std::vector<uint8_t> image = ReadWholeFile(ExeFolder() / L"flash_standin.dll");
     ASSERT_FALSE(image.empty());
     flashrt::LoadFlashOCXCodeFromStream(image);
     ASSERT_NE(flashrt::FlashOCXCodeProvider(), nullptr);
@@ -77,7 +69,7 @@ TEST(InMemoryStandin, MappedModulePlaysAMovieFromMemoryAndHonoursTheSoundSwitch)
     char className[128] = {};
     GetClassNameA(stage, className, sizeof className);
     EXPECT_STREQ(className, flashrt::FlashWindowClassName());
-    auto lines = LogLines();
+    auto lines = log.Lines();
     EXPECT_GE(FindLine(lines, "import LoadCursorA 101 ok=1"), 0);
     EXPECT_GE(FindLine(lines, "import LoadMenuA 102 ok=1"), 0);
     EXPECT_GE(FindLine(lines, "import CreateWindowExA FlashStandinStage hwnd=1"), 0);
@@ -96,7 +88,7 @@ TEST(InMemoryStandin, MappedModulePlaysAMovieFromMemoryAndHonoursTheSoundSwitch)
     EXPECT_EQ(flash->get_TotalFrames(&frames), S_OK);
     EXPECT_EQ(frames, 2);
 
-    lines = LogLines();
+    lines = log.Lines();
     int path = FindLine(lines, "call put_Movie " + pseudo);
     ASSERT_GE(path, 0) << pseudo;
     // The pseudo path is not a file; the module asks for it as a URL and gets the memory copy.
@@ -110,14 +102,14 @@ TEST(InMemoryStandin, MappedModulePlaysAMovieFromMemoryAndHonoursTheSoundSwitch)
     flashrt::SetFlashSoundEnabled(true);
     ASSERT_EQ(flash->put_Loop(VARIANT_TRUE), S_OK);
     ASSERT_EQ(flash->Play(), S_OK);
-    int on = WaitForLine("audio buffer zeroed=0", 0, 5000);
+    int on = WaitForLine(log, "audio buffer zeroed=0", 0, std::chrono::milliseconds(5000));
     EXPECT_GE(on, 0);
     flashrt::SetFlashSoundEnabled(false);
-    int mark = static_cast<int>(LogLines().size());
-    int off = WaitForLine("audio buffer zeroed=1", mark, 5000);
+    int mark = static_cast<int>(log.Lines().size());
+    int off = WaitForLine(log, "audio buffer zeroed=1", mark, std::chrono::milliseconds(5000));
     EXPECT_GE(off, 0);
     flashrt::SetFlashSoundEnabled(true);
-    EXPECT_GE(FindPrefix(LogLines(), "import waveOutWrite "), 0);
+    EXPECT_GE(FindPrefix(log.Lines(), "import waveOutWrite "), 0);
 
     // Everything of the module is released before the provider unmaps it.
     object->Close(OLECLOSE_NOSAVE);
@@ -130,7 +122,7 @@ TEST(InMemoryStandin, MappedModulePlaysAMovieFromMemoryAndHonoursTheSoundSwitch)
 }
 
 TEST(StandinRegistration, RegistersItselfAsTheFlashServerWithTheVersionItReports) {
-  std::wstring path = ExeDir() + L"flash_standin_v9.dll";
+  std::wstring path = (ExeFolder() / L"flash_standin_v9.dll").wstring();
   HMODULE module = LoadLibraryW(path.c_str());
   ASSERT_TRUE(module);
   using RegisterFn = HRESULT(STDAPICALLTYPE*)();

@@ -4,8 +4,11 @@
 #include <gtest/gtest.h>
 
 #include "tests/standin/standin_harness_win.h"
+#include "tests/support_win/standin_log_win.h"
+#include "tests/support_win/test_files_win.h"
 
 using namespace standin_test;
+using namespace swfp::wintest;
 
 namespace {
 
@@ -33,20 +36,21 @@ class VersionLayouts : public ::testing::TestWithParam<Layout> {
  protected:
   void SetUp() override {
     ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
-    ResetLog();
   }
   void TearDown() override { OleUninitialize(); }
+
+  StandinLog log;
 };
 
 // A text property pair at (getter, getter + 1): the setter's value reads back and the log names it.
-void ExpectTextPair(IUnknown* flash, int getter, const char* name) {
+void ExpectTextPair(const StandinLog& log, IUnknown* flash, int getter, const char* name) {
   SCOPED_TRACE(name);
   std::wstring value = L"value-" + std::to_wstring(getter);
   EXPECT_EQ(Slot<PutText>(flash, getter + 1)(flash, Bstr(value)), S_OK);
   Bstr back;
   EXPECT_EQ(Slot<GetText>(flash, getter)(flash, back.out()), S_OK);
   EXPECT_EQ(back.str(), value);
-  auto lines = LogLines();
+  auto lines = log.Lines();
   EXPECT_GE(FindLine(lines, std::string("call put_") + name + " " + Narrow(value)), 0);
   EXPECT_GE(FindLine(lines, std::string("call get_") + name), 0);
 }
@@ -68,9 +72,9 @@ TEST_P(VersionLayouts, MembersAnswerAtTheirPositions) {
   EXPECT_EQ(frames, 0);
 
   // Common part: first, middle and last positions.
-  ExpectTextPair(flash.Get(), 40, "WMode");
-  ExpectTextPair(flash.Get(), 46, "Base");
-  ExpectTextPair(flash.Get(), 56, "Quality2");
+  ExpectTextPair(log, flash.Get(), 40, "WMode");
+  ExpectTextPair(log, flash.Get(), 46, "Base");
+  ExpectTextPair(log, flash.Get(), 56, "Quality2");
   EXPECT_EQ(Slot<SetVar>(flash.Get(), 65)(flash.Get(), Bstr(L"v"), Bstr(L"42")), S_OK);
   Bstr var;
   EXPECT_EQ(Slot<GetVar>(flash.Get(), 66)(flash.Get(), Bstr(L"v"), var.out()), S_OK);
@@ -78,17 +82,17 @@ TEST_P(VersionLayouts, MembersAnswerAtTheirPositions) {
   double number = -1;
   EXPECT_EQ(Slot<GetNum>(flash.Get(), 72)(flash.Get(), Bstr(L"/"), 5, &number), S_OK);
   EXPECT_EQ(number, 0.0);
-  EXPECT_GE(FindLine(LogLines(), "call TGetPropertyNum / 5"), 0);
+  EXPECT_GE(FindLine(log.Lines(), "call TGetPropertyNum / 5"), 0);
 
   if (layout.hasVersion7Tail) {
     number = -1;
     EXPECT_EQ(Slot<GetNum>(flash.Get(), 73)(flash.Get(), Bstr(L"/"), 5, &number), S_OK);
     EXPECT_EQ(number, 0.0);
-    EXPECT_GE(FindLine(LogLines(), "call TGetPropertyAsNumber / 5"), 0);
-    ExpectTextPair(flash.Get(), 74, "SWRemote");
-    ExpectTextPair(flash.Get(), 76, "FlashVars");
-    ExpectTextPair(flash.Get(), 78, "AllowScriptAccess");
-    ExpectTextPair(flash.Get(), 80, "MovieData");
+    EXPECT_GE(FindLine(log.Lines(), "call TGetPropertyAsNumber / 5"), 0);
+    ExpectTextPair(log, flash.Get(), 74, "SWRemote");
+    ExpectTextPair(log, flash.Get(), 76, "FlashVars");
+    ExpectTextPair(log, flash.Get(), 78, "AllowScriptAccess");
+    ExpectTextPair(log, flash.Get(), 80, "MovieData");
   }
 }
 
@@ -106,7 +110,7 @@ TEST(VersionResource, ProductVersionOfEachBuildMatchesWhatItReports) {
                 {L"flash_standin_v7.dll", 7, 0, 19, 0}, {L"flash_standin_v9.dll", 9, 0, 124, 0}};
   for (const Expect& e : builds) {
     SCOPED_TRACE(Narrow(e.module));
-    std::wstring path = ExeDir() + e.module;
+    std::wstring path = (ExeFolder() / e.module).wstring();
     DWORD handle = 0;
     DWORD size = GetFileVersionInfoSizeW(path.c_str(), &handle);
     ASSERT_GT(size, 0u);

@@ -3,8 +3,13 @@
 
 #include "tests/standin/standin_harness_win.h"
 #include "tests/support/swf_writer.h"
+#include "tests/support_win/message_pump_win.h"
+#include "tests/support_win/standin_log_win.h"
+#include "tests/support_win/test_files_win.h"
 
 using namespace standin_test;
+using namespace swfp::wintest;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -12,7 +17,6 @@ class StandinModule : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
-    ResetLog();
   }
   void TearDown() override { OleUninitialize(); }
 
@@ -40,6 +44,15 @@ class StandinModule : public ::testing::Test {
   }
   ~StandinModule() override { Shutdown(); }
 
+  // A path in this test's own temporary folder.
+  std::wstring TempPath(const std::wstring& name) const { return temp.File(name).wstring(); }
+  std::wstring WriteTempFile(const std::wstring& name, const std::vector<uint8_t>& bytes) const {
+    WriteWholeFile(temp.File(name), bytes);
+    return TempPath(name);
+  }
+
+  StandinLog log;
+  TempFolder temp;
   HostWindow host;
   ComPtr<IOleObject> object;
   ComPtr<IShockwaveFlash> flash;
@@ -161,7 +174,7 @@ TEST_F(StandinModule, ActivatesInPlaceWithSiteCallsInOrderAndClosesCleanly) {
   EXPECT_EQ(object->DoVerb(OLEIVERB_UIACTIVATE, nullptr, site.Get(), 0, host.hwnd(), &moved), S_OK);
   EXPECT_NE(std::find(site->calls.begin(), site->calls.end(), "OnUIActivate"), site->calls.end());
 
-  auto lines = LogLines();
+  auto lines = log.Lines();
   int cursor = FindLine(lines, "import LoadCursorA 101 ok=1");
   int menu = FindLine(lines, "import LoadMenuA 102 ok=1");
   int cls = FindPrefix(lines, "import RegisterClassExA FlashStandinStage atom=");
@@ -241,7 +254,7 @@ TEST_F(StandinModule, LoadsAMovieFromAPathAndStepsThroughItsFrames) {
   EXPECT_EQ(flash->get_FrameNum(&value), S_OK);
   EXPECT_EQ(value, 0);
 
-  auto lines = LogLines();
+  auto lines = log.Lines();
   std::string narrow = Narrow(path);
   EXPECT_GE(FindLine(lines, "import CreateFileA " + narrow + " ok=1"), 0);
   EXPECT_GE(FindLine(lines, "movie bytes " + std::to_string(bytes.size()) + " chunks 1"), 0);
@@ -265,11 +278,11 @@ TEST_F(StandinModule, LoadsAMovieThroughAUrlMonikerAndReplacesThePreviousOne) {
   long frames = 0;
   flash->get_TotalFrames(&frames);
   ASSERT_EQ(frames, 3);
-  ResetLog();
+  log.Clear();
   ASSERT_EQ(flash->LoadMovie(0, Bstr(url)), S_OK);
   EXPECT_EQ(flash->get_TotalFrames(&frames), S_OK);
   EXPECT_EQ(frames, 2);
-  auto lines = LogLines();
+  auto lines = log.Lines();
   EXPECT_GE(FindPrefix(lines, "import CreateURLMoniker " + Narrow(url) + " hr=0x00000000"), 0);
   int bytesLine = FindPrefix(lines, "movie bytes " + std::to_string(big.size()) + " chunks ");
   EXPECT_GE(bytesLine, 0);
@@ -279,7 +292,7 @@ TEST_F(StandinModule, LoadsAMovieThroughAUrlMonikerAndReplacesThePreviousOne) {
   ASSERT_EQ(flash->put_Movie(Bstr(TempPath(L"missing.swf"))), S_OK);
   EXPECT_EQ(flash->get_TotalFrames(&frames), S_OK);
   EXPECT_EQ(frames, 0);
-  lines = LogLines();
+  lines = log.Lines();
   EXPECT_GE(FindPrefix(lines, "movie failed"), 0);
 }
 
@@ -293,7 +306,7 @@ TEST_F(StandinModule, PlaysOnItsTimerStopsAtTheEndWithoutLoopAndWrapsWithIt) {
   VARIANT_BOOL playing = VARIANT_FALSE;
   EXPECT_EQ(flash->get_Playing(&playing), S_OK);
   EXPECT_EQ(playing, VARIANT_TRUE);
-  ASSERT_TRUE(PumpUntil([&] { VARIANT_BOOL p; flash->IsPlaying(&p); return p == VARIANT_FALSE; }, 5000));
+  ASSERT_TRUE(PumpUntil([&] { VARIANT_BOOL p; flash->IsPlaying(&p); return p == VARIANT_FALSE; }, 5000ms));
   long frame = -1;
   flash->get_FrameNum(&frame);
   EXPECT_EQ(frame, 2);
@@ -302,9 +315,9 @@ TEST_F(StandinModule, PlaysOnItsTimerStopsAtTheEndWithoutLoopAndWrapsWithIt) {
   ASSERT_EQ(flash->put_Loop(VARIANT_TRUE), S_OK);
   ASSERT_EQ(flash->Play(), S_OK);
   // Wrapping shows frame 0 again, whose command fires a second time.
-  ASSERT_TRUE(PumpUntil([&] { return sink->Of(DISPID_FlashFSCommand).size() >= 3; }, 5000));
+  ASSERT_TRUE(PumpUntil([&] { return sink->Of(DISPID_FlashFSCommand).size() >= 3; }, 5000ms));
   EXPECT_EQ(sink->Of(DISPID_FlashFSCommand)[2].args[0], L"hello");
-  auto lines = LogLines();
+  auto lines = log.Lines();
   int last = FindLine(lines, "frame 2");
   EXPECT_GE(FindLine(lines, "frame 0", last), 0);
 }
@@ -319,7 +332,7 @@ TEST_F(StandinModule, ZoomCommandsAndWindowCommandsAreLoggedAndShowAllResetsTheV
   EXPECT_EQ(flash->Pan(10, 10, 9), E_INVALIDARG);
   EXPECT_EQ(SendMessageW(stage, WM_COMMAND, FLASH_CMD_SHOW_ALL, 0), 0);
   EXPECT_EQ(SendMessageW(stage, WM_COMMAND, FLASH_CMD_PRINT, 0), 0);
-  auto lines = LogLines();
+  auto lines = log.Lines();
   int zoomRect = FindLine(lines, "call SetZoomRect 0 0 11000 8000");
   int zoom = FindLine(lines, "call Zoom 80", zoomRect);
   int showAll = FindLine(lines, "command 20034 showall", zoom);
