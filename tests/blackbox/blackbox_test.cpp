@@ -19,31 +19,19 @@
 #include "app/player_settings.h"
 #include "player/window_position.h"
 #include "tests/support/swf_writer.h"
+#include "tests/support_win/child_process_win.h"
+#include "tests/support_win/message_pump_win.h"
+#include "tests/support_win/standin_log_win.h"
+#include "tests/support_win/test_files_win.h"
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using namespace swfp::wintest;
 
 namespace {
 
-fs::path TestFolder()
-{
-    wchar_t path[MAX_PATH];
-    const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return fs::path(std::wstring(path, n)).parent_path();
-}
-
-std::vector<uint8_t> ReadAll(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-fs::path NewFolder(const std::wstring& name)
-{
-    const fs::path folder = fs::temp_directory_path() / (L"h6bb-" + std::to_wstring(GetCurrentProcessId())) / name;
-    fs::create_directories(folder);
-    return folder;
-}
+// A packaged player maps its runtime from the package before its window shows.
+constexpr auto kStartTime = 30s;
 
 std::vector<uint8_t> Compressed(const std::vector<uint8_t>& data)
 {
@@ -72,9 +60,9 @@ std::vector<uint8_t> Movie()
 // A player file with the stand-in runtime, the settings and the movie.
 fs::path MakePlayer(const std::wstring& name, const std::function<void(PlayerSettings&)>& edit)
 {
-    std::vector<uint8_t> file = ReadAll(TestFolder() / "swf_player.exe");
+    std::vector<uint8_t> file = ReadWholeFile(ExeFolder() / "swf_player.exe");
     EXPECT_FALSE(file.empty()) << "swf_player.exe sits beside the test program";
-    const std::vector<uint8_t> runtime = ReadAll(TestFolder() / "flash_standin.dll");
+    const std::vector<uint8_t> runtime = ReadWholeFile(ExeFolder() / "flash_standin.dll");
     EXPECT_FALSE(runtime.empty());
     PlayerSettings s{};
     SetCountedString(s.Title, "Black box");
@@ -89,109 +77,15 @@ fs::path MakePlayer(const std::wstring& name, const std::function<void(PlayerSet
     AppendBlock(file, PackageBlockKind::Settings, std::vector<uint8_t>(bytes, bytes + sizeof s));
     AppendBlock(file, PackageBlockKind::RuntimeModule, Compressed(runtime));
     AppendBlock(file, kPackageMovieMagic, Movie());
-    const fs::path path = NewFolder(name) / (name + L".exe");
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
+    const fs::path path = NewTempFolder(name) / (name + L".exe");
+    WriteWholeFile(path, file);
     return path;
-}
-
-class Player {
-public:
-    explicit Player(const fs::path& exe, const fs::path& log = {})
-    {
-        if (!log.empty())
-            SetEnvironmentVariableW(L"FLASH_STANDIN_LOG", log.c_str());
-        STARTUPINFOW si{sizeof si};
-        std::wstring command = L"\"" + exe.wstring() + L"\"";
-        EXPECT_TRUE(CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                   exe.parent_path().c_str(), &si, &info_));
-        SetEnvironmentVariableW(L"FLASH_STANDIN_LOG", nullptr);
-    }
-    ~Player()
-    {
-        if (info_.hProcess) {
-            if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT)
-                TerminateProcess(info_.hProcess, 99);
-            CloseHandle(info_.hProcess);
-            CloseHandle(info_.hThread);
-        }
-    }
-    HWND WaitForWindow(const wchar_t* className, std::chrono::milliseconds timeout = 30s) const
-    {
-        const auto until = std::chrono::steady_clock::now() + timeout;
-        while (std::chrono::steady_clock::now() < until) {
-            if (HWND found = Find(className))
-                return found;
-            std::this_thread::sleep_for(100ms);
-        }
-        return nullptr;
-    }
-    HWND Find(const wchar_t* className) const
-    {
-        Search search{info_.dwProcessId, className, nullptr};
-        EnumWindows(&Player::Visit, LPARAM(&search));
-        return search.found;
-    }
-    long CloseAndWait(HWND main) const
-    {
-        PostMessageW(main, WM_CLOSE, 0, 0);
-        if (WaitForSingleObject(info_.hProcess, 20000) != WAIT_OBJECT_0)
-            return -1;
-        DWORD code = 0;
-        GetExitCodeProcess(info_.hProcess, &code);
-        return long(code);
-    }
-
-private:
-    struct Search {
-        DWORD pid;
-        const wchar_t* cls;
-        HWND found;
-    };
-    // The first visible top-level window of the process with the class.
-    static BOOL CALLBACK Visit(HWND hwnd, LPARAM p)
-    {
-        auto* s = reinterpret_cast<Search*>(p);
-        DWORD pid = 0;
-        GetWindowThreadProcessId(hwnd, &pid);
-        wchar_t cls[64] = {};
-        GetClassNameW(hwnd, cls, 64);
-        if (pid == s->pid && IsWindowVisible(hwnd) && wcscmp(cls, s->cls) == 0) {
-            s->found = hwnd;
-            return FALSE;
-        }
-        return TRUE;
-    }
-    PROCESS_INFORMATION info_{};
-};
-
-bool LogHas(const fs::path& log, const std::string& line)
-{
-    std::ifstream in(log, std::ios::binary);
-    std::string l;
-    while (std::getline(in, l)) {
-        if (!l.empty() && l.back() == '\r')
-            l.pop_back();
-        if (l == line)
-            return true;
-    }
-    return false;
-}
-
-bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout = 10s)
-{
-    const auto until = std::chrono::steady_clock::now() + timeout;
-    while (std::chrono::steady_clock::now() < until) {
-        if (condition())
-            return true;
-        std::this_thread::sleep_for(100ms);
-    }
-    return condition();
 }
 
 // The whole screen as a BMP file in blackbox_shots\ beside the test program.
 void Screenshot(const std::wstring& name)
 {
-    const fs::path folder = TestFolder() / "blackbox_shots";
+    const fs::path folder = ExeFolder() / "blackbox_shots";
     fs::create_directories(folder);
     const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
     HDC screen = GetDC(nullptr);
@@ -247,8 +141,8 @@ POINT MovieCentre(HWND main)
 
 TEST(BlackBox, TheWindowOpensWhereTheSettingsPlaceItAndNextTimeWhereItWasClosed)
 {
-    Player placed(MakePlayer(L"placed", [](PlayerSettings&) {}));
-    HWND main = placed.WaitForWindow(L"TfrmPlr");
+    ChildProcess placed(MakePlayer(L"placed", [](PlayerSettings&) {}));
+    HWND main = placed.WaitForWindow(L"TfrmPlr", kStartTime);
     ASSERT_TRUE(main);
     RECT r{};
     GetWindowRect(main, &r);
@@ -262,8 +156,8 @@ TEST(BlackBox, TheWindowOpensWhereTheSettingsPlaceItAndNextTimeWhereItWasClosed)
     const std::string key = WindowPositionKey(remembering.string());
     RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
     {
-        Player first(remembering);
-        HWND w = first.WaitForWindow(L"TfrmPlr");
+        ChildProcess first(remembering);
+        HWND w = first.WaitForWindow(L"TfrmPlr", kStartTime);
         ASSERT_TRUE(w);
         GetWindowRect(w, &r);
         EXPECT_EQ(r.left, 1497) << "no stored position yet: the designed place";
@@ -272,8 +166,8 @@ TEST(BlackBox, TheWindowOpensWhereTheSettingsPlaceItAndNextTimeWhereItWasClosed)
         EXPECT_EQ(first.CloseAndWait(w), 0);
     }
     {
-        Player second(remembering);
-        HWND w = second.WaitForWindow(L"TfrmPlr");
+        ChildProcess second(remembering);
+        HWND w = second.WaitForWindow(L"TfrmPlr", kStartTime);
         ASSERT_TRUE(w);
         GetWindowRect(w, &r);
         EXPECT_EQ(r.left, 210);
@@ -285,25 +179,25 @@ TEST(BlackBox, TheWindowOpensWhereTheSettingsPlaceItAndNextTimeWhereItWasClosed)
 
 TEST(BlackBox, PlayAndPauseButtonsDriveTheMovie)
 {
-    const fs::path log = NewFolder(L"playlog") / "standin.log";
-    Player player(MakePlayer(L"buttons", [](PlayerSettings&) {}), log);
-    HWND main = player.WaitForWindow(L"TfrmPlr");
+    StandinLog log;  // the player started meanwhile writes to it
+    ChildProcess player(MakePlayer(L"buttons", [](PlayerSettings&) {}));
+    HWND main = player.WaitForWindow(L"TfrmPlr", kStartTime);
     ASSERT_TRUE(main);
     std::this_thread::sleep_for(1500ms);
     SetForegroundWindow(main);
     Click(PanelPoint(main, 170, 86), MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);  // the play button
-    EXPECT_TRUE(WaitFor([&] { return LogHas(log, "call put_Playing -1"); })) << "play was clicked";
+    EXPECT_TRUE(PumpUntil([&] { return log.HasLine("call put_Playing -1"); }, 10s)) << "play was clicked";
     std::this_thread::sleep_for(800ms);
     Screenshot(L"playing");
     Click(PanelPoint(main, 170, 86), MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);  // now the pause button
-    EXPECT_TRUE(WaitFor([&] { return LogHas(log, "call put_Playing 0"); })) << "pause was clicked";
+    EXPECT_TRUE(PumpUntil([&] { return log.HasLine("call put_Playing 0"); }, 10s)) << "pause was clicked";
     EXPECT_EQ(player.CloseAndWait(main), 0);
 }
 
 TEST(BlackBox, RightClickOnTheMovieOpensTheContextMenu)
 {
-    Player player(MakePlayer(L"popup", [](PlayerSettings& s) { s.ShowPopupMenu = 1; }));
-    HWND main = player.WaitForWindow(L"TfrmPlr");
+    ChildProcess player(MakePlayer(L"popup", [](PlayerSettings& s) { s.ShowPopupMenu = 1; }));
+    HWND main = player.WaitForWindow(L"TfrmPlr", kStartTime);
     ASSERT_TRUE(main);
     std::this_thread::sleep_for(1500ms);
     SetForegroundWindow(main);
@@ -319,11 +213,11 @@ TEST(BlackBox, RightClickOnTheMovieOpensTheContextMenu)
 
 TEST(BlackBox, ACaptionlessWindowIsDraggedByItsBody)
 {
-    Player player(MakePlayer(L"drag", [](PlayerSettings& s) {
+    ChildProcess player(MakePlayer(L"drag", [](PlayerSettings& s) {
         s.CaptionMode = 2;
         s.DragAnywhere = 1;
     }));
-    HWND main = player.WaitForWindow(L"TfrmPlr");
+    HWND main = player.WaitForWindow(L"TfrmPlr", kStartTime);
     ASSERT_TRUE(main);
     EXPECT_EQ(GetWindowLongW(main, GWL_STYLE) & WS_CAPTION, 0);
     std::this_thread::sleep_for(1500ms);
@@ -351,11 +245,11 @@ TEST(BlackBox, ACaptionlessWindowIsDraggedByItsBody)
 
 TEST(BlackBox, TheTrayIconIsThereWhileThePlayerRuns)
 {
-    Player player(MakePlayer(L"tray", [](PlayerSettings& s) {
+    ChildProcess player(MakePlayer(L"tray", [](PlayerSettings& s) {
         s.ShowTrayIcon = 1;
         SetCountedString(s.TrayTip, "Black box tray");
     }));
-    HWND main = player.WaitForWindow(L"TfrmPlr");
+    HWND main = player.WaitForWindow(L"TfrmPlr", kStartTime);
     ASSERT_TRUE(main);
     std::this_thread::sleep_for(1000ms);
     NOTIFYICONDATAW probe{};

@@ -7,55 +7,22 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support_win/child_process_win.h"
+#include "tests/support_win/test_files_win.h"
+
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using namespace swfp::wintest;
 
 namespace {
-
-fs::path TestFolder()
-{
-    wchar_t path[MAX_PATH];
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return fs::path(path).parent_path();
-}
-
-std::vector<uint8_t> ReadAll(const fs::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-fs::path TempRoot() { return fs::temp_directory_path() / ("swfp-startup-" + std::to_string(GetCurrentProcessId())); }
-
-// Removes the players the tests made, once every test has run.
-class TempCleanup : public ::testing::Environment {
-public:
-    void TearDown() override
-    {
-        std::error_code ignored;
-        fs::remove_all(TempRoot(), ignored);
-    }
-};
-const auto* const g_cleanup = ::testing::AddGlobalTestEnvironment(new TempCleanup);
-
-// A fresh folder per test, so copies with the same file name can live side by side.
-fs::path NewFolder(const std::string& name)
-{
-    const fs::path folder = TempRoot() / name;
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-    return folder;
-}
 
 // A tiny uncompressed movie: header, one ShowFrame, End.
 std::vector<uint8_t> TinyMovie()
@@ -76,12 +43,12 @@ struct Block {
 
 fs::path MakePlayer(const fs::path& folder, const std::wstring& fileName, const std::vector<Block>& blocks)
 {
-    std::vector<uint8_t> file = ReadAll(TestFolder() / "swf_player.exe");
+    std::vector<uint8_t> file = ReadWholeFile(ExeFolder() / "swf_player.exe");
     EXPECT_GT(file.size(), 0u) << "swf_player.exe must sit beside the test program";
     for (const Block& block : blocks)
         AppendBlock(file, block.magic, block.payload);
     const fs::path path = folder / fileName;
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
+    WriteWholeFile(path, file);
     return path;
 }
 
@@ -94,79 +61,6 @@ Block SettingsBlock(std::function<void(PlayerSettings&)> edit)
 }
 
 Block MovieBlock() { return {kPackageMovieMagic, TinyMovie()}; }
-
-class Player {
-public:
-    explicit Player(const fs::path& exe)
-    {
-        STARTUPINFOW si{sizeof si};
-        std::wstring command = L"\"" + exe.wstring() + L"\"";
-        EXPECT_TRUE(CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                   exe.parent_path().c_str(), &si, &info_));
-    }
-    ~Player()
-    {
-        if (info_.hProcess) {
-            if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT)
-                TerminateProcess(info_.hProcess, 99);
-            CloseHandle(info_.hProcess);
-            CloseHandle(info_.hThread);
-        }
-    }
-
-    // The first visible top-level window of this process with that class, waiting up to `timeout`.
-    HWND WaitForWindow(const wchar_t* className, std::chrono::milliseconds timeout = 20s) const
-    {
-        const auto until = std::chrono::steady_clock::now() + timeout;
-        do {
-            if (HWND found = FindWindowOf(className))
-                return found;
-            if (WaitForSingleObject(info_.hProcess, 50) == WAIT_OBJECT_0)
-                return FindWindowOf(className);
-        } while (std::chrono::steady_clock::now() < until);
-        return nullptr;
-    }
-
-    HWND FindWindowOf(const wchar_t* className) const
-    {
-        struct Search {
-            DWORD pid;
-            const wchar_t* cls;
-            HWND found;
-        } search{info_.dwProcessId, className, nullptr};
-        // A lambda has no stdcall conversion on 32-bit, so spell the calling convention.
-        struct Callback {
-            static BOOL CALLBACK Visit(HWND hwnd, LPARAM param)
-            {
-                auto* s = reinterpret_cast<Search*>(param);
-                DWORD pid = 0;
-                GetWindowThreadProcessId(hwnd, &pid);
-                wchar_t cls[64] = {};
-                GetClassNameW(hwnd, cls, 64);
-                if (pid == s->pid && IsWindowVisible(hwnd) && wcscmp(cls, s->cls) == 0) {
-                    s->found = hwnd;
-                    return FALSE;
-                }
-                return TRUE;
-            }
-        };
-        EnumWindows(&Callback::Visit, reinterpret_cast<LPARAM>(&search));
-        return search.found;
-    }
-
-    // Exit code after the process ends, or -1 when it is still running after `timeout`.
-    long WaitForExit(std::chrono::milliseconds timeout = 20s) const
-    {
-        if (WaitForSingleObject(info_.hProcess, DWORD(timeout.count())) != WAIT_OBJECT_0)
-            return -1;
-        DWORD code = 0;
-        GetExitCodeProcess(info_.hProcess, &code);
-        return long(code);
-    }
-
-private:
-    PROCESS_INFORMATION info_{};
-};
 
 std::wstring WindowText(HWND hwnd)
 {
@@ -204,11 +98,7 @@ bool CaptionShowsColour(HWND hwnd, COLORREF colour)
     return found;
 }
 
-void CloseWindowAndWait(const Player& player, HWND hwnd)
-{
-    PostMessageW(hwnd, WM_CLOSE, 0, 0);
-    EXPECT_EQ(player.WaitForExit(), 0);
-}
+void CloseWindowAndWait(const ChildProcess& player, HWND hwnd) { EXPECT_EQ(player.CloseAndWait(hwnd), 0); }
 
 constexpr wchar_t kMessageBox[] = L"#32770";
 constexpr wchar_t kPlayerWindow[] = L"TfrmPlr";
@@ -216,14 +106,14 @@ constexpr wchar_t kPlayerWindow[] = L"TfrmPlr";
 TEST(SingleInstance, SameNameIsRefusedWhileASingleInstancePlayerRunsButOtherNamesStart)
 {
     const auto single = SettingsBlock([](PlayerSettings& s) { s.SingleInstance = 1; });
-    const fs::path first = MakePlayer(NewFolder("a"), L"movie.exe", {single, MovieBlock()});
-    Player running(first);
+    const fs::path first = MakePlayer(NewTempFolder("a"), L"movie.exe", {single, MovieBlock()});
+    ChildProcess running(first);
     HWND main = running.WaitForWindow(kPlayerWindow);
     ASSERT_TRUE(main);
 
     // the same file name in another folder is refused with the message, and no window
-    const fs::path sameName = MakePlayer(NewFolder("b"), L"movie.exe", {MovieBlock()});
-    Player refused(sameName);
+    const fs::path sameName = MakePlayer(NewTempFolder("b"), L"movie.exe", {MovieBlock()});
+    ChildProcess refused(sameName);
     HWND box = refused.WaitForWindow(kMessageBox);
     ASSERT_TRUE(box);
     EXPECT_EQ(WindowText(box), L"Information");
@@ -235,14 +125,14 @@ TEST(SingleInstance, SameNameIsRefusedWhileASingleInstancePlayerRunsButOtherName
     // a renamed copy of the very same single-instance player runs beside it
     const fs::path renamed = first.parent_path() / L"renamed.exe";
     fs::copy_file(first, renamed);
-    Player other(renamed);
+    ChildProcess other(renamed);
     HWND otherMain = other.WaitForWindow(kPlayerWindow);
     ASSERT_TRUE(otherMain);
     CloseWindowAndWait(other, otherMain);
 
     CloseWindowAndWait(running, main);
     // once it has ended, the name is free again
-    Player after(sameName);
+    ChildProcess after(sameName);
     HWND afterMain = after.WaitForWindow(kPlayerWindow);
     ASSERT_TRUE(afterMain);
     CloseWindowAndWait(after, afterMain);
@@ -250,11 +140,11 @@ TEST(SingleInstance, SameNameIsRefusedWhileASingleInstancePlayerRunsButOtherName
 
 TEST(SingleInstance, PlayersWithoutTheSettingDoNotBlockEachOther)
 {
-    const fs::path exe = MakePlayer(NewFolder("c"), L"free.exe", {MovieBlock()});
-    Player first(exe);
+    const fs::path exe = MakePlayer(NewTempFolder("c"), L"free.exe", {MovieBlock()});
+    ChildProcess first(exe);
     HWND firstMain = first.WaitForWindow(kPlayerWindow);
     ASSERT_TRUE(firstMain);
-    Player second(exe);
+    ChildProcess second(exe);
     HWND secondMain = second.WaitForWindow(kPlayerWindow);
     ASSERT_TRUE(secondMain);
     EXPECT_FALSE(second.FindWindowOf(kMessageBox));
@@ -265,10 +155,10 @@ TEST(SingleInstance, PlayersWithoutTheSettingDoNotBlockEachOther)
 TEST(Startup, TakesTheTitleAndTheIconFromThePackage)
 {
     const auto settings = SettingsBlock([](PlayerSettings& s) { SetCountedString(s.Title, "My Movie"); });
-    const Block icon{PackageMagicOf(PackageBlockKind::ApplicationIcon), ReadAll(TestFolder() / "icon_fixture.ico")};
+    const Block icon{PackageMagicOf(PackageBlockKind::ApplicationIcon), ReadWholeFile(ExeFolder() / "icon_fixture.ico")};
     ASSERT_FALSE(icon.payload.empty());
-    const fs::path exe = MakePlayer(NewFolder("d"), L"titled.exe", {settings, icon, MovieBlock()});
-    Player player(exe);
+    const fs::path exe = MakePlayer(NewTempFolder("d"), L"titled.exe", {settings, icon, MovieBlock()});
+    ChildProcess player(exe);
     HWND main = player.WaitForWindow(kPlayerWindow);
     ASSERT_TRUE(main);
     EXPECT_EQ(WindowText(main), L"My Movie");
@@ -277,8 +167,8 @@ TEST(Startup, TakesTheTitleAndTheIconFromThePackage)
     EXPECT_TRUE(CaptionShowsColour(main, RGB(0x16, 0xA3, 0x4A)));
     CloseWindowAndWait(player, main);
 
-    const fs::path untitled = MakePlayer(NewFolder("e"), L"untitled.exe", {MovieBlock()});
-    Player plain(untitled);
+    const fs::path untitled = MakePlayer(NewTempFolder("e"), L"untitled.exe", {MovieBlock()});
+    ChildProcess plain(untitled);
     HWND plainMain = plain.WaitForWindow(kPlayerWindow);
     ASSERT_TRUE(plainMain);
     EXPECT_EQ(WindowText(plainMain), L"Quindo Flash Player");
@@ -289,9 +179,9 @@ TEST(Startup, TakesTheTitleAndTheIconFromThePackage)
 TEST(Startup, RuntimeRequiredWarningStopsStartUpWhenNoRuntimeIsRegistered)
 {
     const std::string warning = "This movie needs the Flash runtime.";
-    const fs::path exe = MakePlayer(NewFolder("f"), L"needs.exe",
+    const fs::path exe = MakePlayer(NewTempFolder("f"), L"needs.exe",
         {{PackageMagicOf(PackageBlockKind::RuntimeWarning), {warning.begin(), warning.end()}}, MovieBlock()});
-    Player player(exe);
+    ChildProcess player(exe);
     HWND box = player.WaitForWindow(kMessageBox);
     ASSERT_TRUE(box);
     EXPECT_EQ(WindowText(box), L"Warning!");
@@ -304,13 +194,13 @@ TEST(Startup, ACorruptPackageIsReportedAndTheProgramEndsWithFailure)
 {
     // a settings trailer whose length cannot fit the file
     std::vector<uint8_t> bogus = {0x40, 0x34, 0x12, 0xFA, 0xFF, 0xFF, 0xFF, 0x7F};
-    const fs::path folder = NewFolder("g");
-    std::vector<uint8_t> file = ReadAll(TestFolder() / "swf_player.exe");
+    const fs::path folder = NewTempFolder("g");
+    std::vector<uint8_t> file = ReadWholeFile(ExeFolder() / "swf_player.exe");
     file.insert(file.end(), bogus.begin(), bogus.end());
     AppendBlock(file, kPackageMovieMagic, TinyMovie());
-    std::ofstream(folder / "corrupt.exe", std::ios::binary).write(reinterpret_cast<const char*>(file.data()), std::streamsize(file.size()));
+    WriteWholeFile(folder / "corrupt.exe", file);
 
-    Player player(folder / "corrupt.exe");
+    ChildProcess player(folder / "corrupt.exe");
     HWND box = player.WaitForWindow(kMessageBox);
     ASSERT_TRUE(box);
     EXPECT_NE(MessageBoxText(box).find(L"settings"), std::wstring::npos) << "the report names the block";
@@ -322,9 +212,9 @@ TEST(Startup, ACorruptPackageIsReportedAndTheProgramEndsWithFailure)
 TEST(Startup, AnIconBlockThatIsNoIconIsReported)
 {
     const std::vector<uint8_t> notAnIcon(100, 0x33);
-    const fs::path exe = MakePlayer(NewFolder("k"), L"badicon.exe",
+    const fs::path exe = MakePlayer(NewTempFolder("k"), L"badicon.exe",
         {{PackageMagicOf(PackageBlockKind::ApplicationIcon), notAnIcon}, MovieBlock()});
-    Player player(exe);
+    ChildProcess player(exe);
     HWND box = player.WaitForWindow(kMessageBox);
     ASSERT_TRUE(box);
     EXPECT_NE(MessageBoxText(box).find(L"icon"), std::wstring::npos);
@@ -343,9 +233,9 @@ TEST(Startup, TheCursorFileIsRemovedEvenWhenItIsNotACursor)
     };
     const int before = cursorFiles();
     const std::vector<uint8_t> notACursor(64, 0x5A);
-    const fs::path exe = MakePlayer(NewFolder("h"), L"cursor.exe",
+    const fs::path exe = MakePlayer(NewTempFolder("h"), L"cursor.exe",
         {{PackageMagicOf(PackageBlockKind::Cursor), notACursor}, MovieBlock()});
-    Player player(exe);
+    ChildProcess player(exe);
     HWND main = player.WaitForWindow(kPlayerWindow);
     ASSERT_TRUE(main);
     EXPECT_EQ(cursorFiles(), before);
@@ -360,7 +250,7 @@ TEST(Startup, APackageWithoutSplashStartsWithoutTheSplashHold)
     // speed cancels out.
     auto timeToWindow = [](const fs::path& exe, bool expectSplash) {
         const auto start = std::chrono::steady_clock::now();
-        Player player(exe);
+        ChildProcess player(exe);
         if (expectSplash) {
             EXPECT_TRUE(player.WaitForWindow(L"TfrmSplash"));
         }
@@ -372,11 +262,11 @@ TEST(Startup, APackageWithoutSplashStartsWithoutTheSplashHold)
             CloseWindowAndWait(player, main);
         return elapsed;
     };
-    const fs::path splash = TestFolder() / "splash_fixture.jpg";
+    const fs::path splash = ExeFolder() / "splash_fixture.jpg";
     ASSERT_TRUE(fs::exists(splash));
-    const fs::path with = MakePlayer(NewFolder("i"), L"with.exe",
-        {{PackageMagicOf(PackageBlockKind::SplashImage), ReadAll(splash)}, MovieBlock()});
-    const fs::path without = MakePlayer(NewFolder("j"), L"without.exe", {MovieBlock()});
+    const fs::path with = MakePlayer(NewTempFolder("i"), L"with.exe",
+        {{PackageMagicOf(PackageBlockKind::SplashImage), ReadWholeFile(splash)}, MovieBlock()});
+    const fs::path without = MakePlayer(NewTempFolder("j"), L"without.exe", {MovieBlock()});
     const auto withSplash = timeToWindow(with, true);
     const auto withoutSplash = timeToWindow(without, false);
     EXPECT_GE(withSplash - withoutSplash, 2500ms);
