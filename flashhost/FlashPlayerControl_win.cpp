@@ -110,32 +110,34 @@ public:
 
     HRESULT STDMETHODCALLTYPE InsertMenus(HMENU shared, LPOLEMENUGROUPWIDTHS widths) override
     {
-        HMENU menu = MainMenu();
-        if (!menu) return S_OK;
-        // The container's own groups are File (0), Container (2) and Window (4); the
-        // form's menu bar goes into the first of them.
-        const int count = GetMenuItemCount(menu);
-        for (int i = 0; i < count; ++i) {
-            wchar_t text[256] = {};
-            MENUITEMINFOW info{};
-            info.cbSize = sizeof info;
-            info.fMask = MIIM_STRING | MIIM_SUBMENU | MIIM_ID | MIIM_FTYPE;
-            info.dwTypeData = text;
-            info.cch = 255;
-            if (GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info))
-                InsertMenuItemW(shared, static_cast<UINT>(i), TRUE, &info);
-        }
-        if (widths) {
-            widths->width[0] = count;
-            widths->width[2] = 0;
-            widths->width[4] = 0;
+        swfp::tk::TMainMenu* menu = MainMenu();
+        if (!menu || !shared) return S_OK;
+        // The container's groups are File (0), Container (2) and Window (4); a
+        // menu-bar item joins the group its GroupIndex names, in group order, so
+        // the object's own groups can go between them.
+        HMENU bar = menu->Handle();
+        const auto& items = menu->Items().Items();
+        UINT position = 0;
+        for (const int group : {0, 2, 4}) {
+            LONG count = 0;
+            UINT index = 0;  // the item's place in the menu bar (hidden items have none)
+            for (const auto& item : items) {
+                if (!item->Visible()) continue;
+                if (item->GroupIndex == group && CopyMenuBarItem(bar, index, shared, position)) {
+                    ++position;
+                    ++count;
+                }
+                ++index;
+            }
+            if (widths) widths->width[group] = count;
         }
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE SetMenu(HMENU shared, HOLEMENU descriptor, HWND activeObject) override
     {
-        HMENU menu = MainMenu();
-        if (!menu) return S_OK;
+        swfp::tk::TMainMenu* mainMenu = MainMenu();
+        if (!mainMenu) return S_OK;
+        HMENU menu = mainMenu->Handle();
         HWND frame = nullptr;
         GetWindow(&frame);
         if (frame) ::SetMenu(frame, shared ? shared : menu);
@@ -152,11 +154,23 @@ public:
 
 private:
     // The main menu of the form the control sits on, or of the application's main form.
-    HMENU MainMenu()
+    swfp::tk::TMainMenu* MainMenu()
     {
         auto* form = dynamic_cast<swfp::tk::TForm*>(ParentForm(&owner_));
         if (!form) form = swfp::tk::Application().MainForm();
-        return form && form->Menu() ? form->Menu()->Handle() : nullptr;
+        return form ? form->Menu() : nullptr;
+    }
+    // Inserts the menu-bar item at `from` of `bar` into `shared` at `to`; the
+    // submenu is shared, not copied, as the object only shows it.
+    static bool CopyMenuBarItem(HMENU bar, UINT from, HMENU shared, UINT to)
+    {
+        wchar_t text[256] = {};
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_STRING | MIIM_SUBMENU | MIIM_ID | MIIM_FTYPE | MIIM_STATE;
+        info.dwTypeData = text;
+        info.cch = 255;
+        return GetMenuItemInfoW(bar, from, TRUE, &info) && InsertMenuItemW(shared, to, TRUE, &info);
     }
     TFlashPlayerControl& owner_;
 };
@@ -257,7 +271,8 @@ HRESULT STDMETHODCALLTYPE TFlashPlayerControl::ShowObject()
     try {
         HookControlWndProc();
     } catch (...) {
-        swfp::tk::Application().HandleException(std::current_exception());
+        // Nothing may unwind into the object. Window creation adopts the window
+        // again right after activation and raises the failure there.
     }
     return S_OK;
 }
@@ -702,6 +717,23 @@ void TFlashPlayerControl::WndProc(Message& m)
         MessageBoxA(nullptr, "oops", nullptr, MB_OK);
         m.result = 0;
     }
+}
+
+bool TFlashPlayerControl::DialogKey(UINT key, LPARAM keyData)
+{
+    if (oleControl_ && CanFocus()) {
+        CONTROLINFO info{};
+        info.cb = sizeof info;
+        if (oleControl_->GetControlInfo(&info) == S_OK && info.cAccel != 0) {
+            MSG message{WindowHandle(), WM_KEYDOWN, key, keyData, 0, {}};
+            WORD command = 0;
+            if (IsAccelerator(info.hAccel, info.cAccel, &message, &command)) {
+                oleControl_->OnMnemonic(&message);
+                return true;
+            }
+        }
+    }
+    return TWinControl::DialogKey(key, keyData);
 }
 
 bool TFlashPlayerControl::Dispatch(Message& m)

@@ -166,6 +166,8 @@ public:
     void SetBounds(int left, int top, int width, int height) override;
     void WndProc(swfp::tk::Message& m) override;
     void DefaultHandler(swfp::tk::Message& m) override;
+    // A navigation key left to the form: the object's mnemonics take it first.
+    bool DialogKey(UINT key, LPARAM keyData) override;
     virtual void PaletteChanged(bool foreground, swfp::tk::Message& m);
     // Connects the site, the property sink and the event sink (at window creation).
     void CreateControl();

@@ -34,6 +34,7 @@ FlashObject::~FlashObject() {
   notifyPoint_->Disconnect();
   if (window_) DestroyWindow(window_);
   if (contextMenu_) DestroyMenu(contextMenu_);
+  if (accelerators_) DestroyAcceleratorTable(accelerators_);
   ModuleRelease();
 }
 
@@ -154,8 +155,10 @@ HRESULT FlashObject::ActivateInPlace(LONG verb, IOleClientSite* site, HWND paren
     if (hr != S_OK) return E_FAIL;
     inPlaceSite_ = inPlace;
     inPlaceActive_ = true;
-    hr = inPlaceSite_->OnInPlaceActivate();
-    LogSite("OnInPlaceActivate", hr);
+    if (!FaultRequested("silent-activation")) {
+      hr = inPlaceSite_->OnInPlaceActivate();
+      LogSite("OnInPlaceActivate", hr);
+    }
     HWND siteWindow = nullptr;
     hr = inPlaceSite_->GetWindow(&siteWindow);
     LogSite("GetWindow", hr);
@@ -244,8 +247,8 @@ HRESULT STDMETHODCALLTYPE FlashObject::SetColorScheme(LOGPALETTE*) { return E_NO
 
 HRESULT STDMETHODCALLTYPE FlashObject::GetWindow(HWND* out) {
   if (!out) return E_POINTER;
-  *out = window_;
-  return window_ ? S_OK : E_FAIL;
+  *out = FaultRequested("hide-window") ? nullptr : window_;
+  return *out ? S_OK : E_FAIL;
 }
 HRESULT STDMETHODCALLTYPE FlashObject::ContextSensitiveHelp(BOOL) { return E_NOTIMPL; }
 
@@ -287,7 +290,13 @@ HRESULT STDMETHODCALLTYPE FlashObject::SetObjectRects(LPCRECT pos, LPCRECT) {
   return S_OK;
 }
 HRESULT STDMETHODCALLTYPE FlashObject::ReactivateAndUndo() { return E_NOTIMPL; }
-HRESULT STDMETHODCALLTYPE FlashObject::TranslateAccelerator(LPMSG) { return S_FALSE; }
+// Tab belongs to the runtime (it moves the focus among a movie's buttons); other keys go on to the window.
+HRESULT STDMETHODCALLTYPE FlashObject::TranslateAccelerator(LPMSG message) {
+  if (!message) return E_POINTER;
+  Log("call TranslateAccelerator %u %lu %ld %ld", message->message, static_cast<unsigned long>(message->wParam),
+      message->pt.x, message->pt.y);
+  return message->message == WM_KEYDOWN && message->wParam == VK_TAB ? S_OK : S_FALSE;
+}
 HRESULT STDMETHODCALLTYPE FlashObject::OnFrameWindowActivate(BOOL) { return S_OK; }
 HRESULT STDMETHODCALLTYPE FlashObject::OnDocWindowActivate(BOOL) { return S_OK; }
 HRESULT STDMETHODCALLTYPE FlashObject::ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) { return S_OK; }
@@ -297,12 +306,21 @@ HRESULT STDMETHODCALLTYPE FlashObject::EnableModeless(BOOL) { return S_OK; }
 
 HRESULT STDMETHODCALLTYPE FlashObject::GetControlInfo(CONTROLINFO* info) {
   if (!info) return E_POINTER;
-  info->hAccel = nullptr;
-  info->cAccel = 0;
+  // One mnemonic, on a key no movie uses (Execute), so a container's mnemonic path can be seen.
+  if (!accelerators_) {
+    ACCEL execute{FVIRTKEY, VK_EXECUTE, 1};
+    accelerators_ = CreateAcceleratorTableA(&execute, 1);
+  }
+  info->hAccel = accelerators_;
+  info->cAccel = accelerators_ ? 1 : 0;
   info->dwFlags = 0;
   return S_OK;
 }
-HRESULT STDMETHODCALLTYPE FlashObject::OnMnemonic(MSG*) { return S_OK; }
+HRESULT STDMETHODCALLTYPE FlashObject::OnMnemonic(MSG* message) {
+  if (!message) return E_POINTER;
+  Log("call OnMnemonic %u %lu", message->message, static_cast<unsigned long>(message->wParam));
+  return S_OK;
+}
 HRESULT STDMETHODCALLTYPE FlashObject::OnAmbientPropertyChange(DISPID id) {
   Log("call OnAmbientPropertyChange %ld", id);
   return S_OK;
@@ -337,6 +355,16 @@ HRESULT STDMETHODCALLTYPE FlashObject::FindConnectionPoint(REFIID riid, IConnect
   else return CONNECT_E_NOCONNECTION;
   (*out)->AddRef();
   return S_OK;
+}
+
+// A misbehaving object on request, for the container's failure paths: the
+// environment variable FLASH_STANDIN_FAULT names the fault.
+//   silent-activation   in-place activation never tells the site (no OnInPlaceActivate)
+//   hide-window         IOleInPlaceObject::GetWindow gives no window
+bool FlashObject::FaultRequested(const char* fault) {
+  char value[64];
+  const DWORD n = GetEnvironmentVariableA("FLASH_STANDIN_FAULT", value, sizeof value);
+  return n > 0 && n < sizeof value && lstrcmpiA(value, fault) == 0;
 }
 
 // ---- window --------------------------------------------------------------------
@@ -438,6 +466,11 @@ LRESULT FlashObject::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       break;
     case WM_COMMAND:
       OnCommand(LOWORD(wparam));
+      return 0;
+    case WM_GETDLGCODE:
+      return DLGC_WANTARROWS | DLGC_WANTCHARS;  // movies steer with the arrow keys
+    case WM_KEYDOWN:
+      Log("key down %lu", static_cast<unsigned long>(wparam));
       return 0;
     default:
       break;

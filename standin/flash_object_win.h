@@ -206,6 +206,7 @@ class FlashObject final : public FlashInterface,
 
   // Window
   HRESULT ActivateInPlace(LONG verb, IOleClientSite* site, HWND parent, LPCRECT pos);
+  static bool FaultRequested(const char* fault);
   bool CreateStageWindow(HWND parent, const RECT& pos);
   static LRESULT CALLBACK StageProc(HWND, UINT, WPARAM, LPARAM);
   LRESULT OnMessage(UINT, WPARAM, LPARAM);
@@ -224,6 +225,7 @@ class FlashObject final : public FlashInterface,
   HWND window_ = nullptr;
   HMENU contextMenu_ = nullptr;
   HCURSOR cursor_ = nullptr;
+  HACCEL accelerators_ = nullptr;  // the mnemonics GetControlInfo reports
   RECT pos_{};
   SIZEL extent_{14552, 10583};  // 550 x 400 pixels at 96 dpi, in HIMETRIC
   long freezeCount_ = 0;

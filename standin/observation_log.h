@@ -27,6 +27,9 @@
 //   geturl <url> <target>            a getURL action that is not an FSCommand
 //   action <stop|play>               a frame's stop() or play() action
 //   command <id> <name>              WM_COMMAND 20054 print / 20034 showall / context menu items
+//   key down <vk>                    WM_KEYDOWN reached the movie's window
+//   call TranslateAccelerator <msg> <wParam> <x> <y>   (Tab is taken; the point is the container's)
+//   call OnMnemonic <msg> <wParam>   the container handed over the mnemonic (Execute key)
 //   audio buffer zeroed=<0|1>        after each waveOutWrite: whether the buffer came back all zeros
 #pragma once
 

@@ -7,6 +7,7 @@
 #include "toolkit/action.h"
 #include "toolkit/form_win.h"
 #include "toolkit/graphics_win.h"
+#include "toolkit/key_routing.h"
 
 namespace swfp::tk {
 
@@ -129,6 +130,23 @@ void TApplication::Idle() {
   }
 }
 
+bool TApplication::ReflectKey(const MSG& msg) {
+  // A window of no control of ours (a part of a native control) is served by its parent's control.
+  HWND target = msg.hwnd;
+  if (!TWinControl::FindControl(target)) target = GetParent(target);
+  if (!TWinControl::FindControl(target)) return false;
+  return SendMessageW(target, msg.message + kKeyReflectionBase, msg.wParam, msg.lParam) != 0;
+}
+
+bool TApplication::OfferDialogKey(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN || !msg.hwnd) return false;
+  const auto key = static_cast<UINT>(msg.wParam);
+  const auto code = static_cast<uint32_t>(SendMessageW(msg.hwnd, WM_GETDLGCODE, key, reinterpret_cast<LPARAM>(&msg)));
+  if (!IsDialogKey(key, code)) return false;
+  auto* form = dynamic_cast<TForm*>(TWinControl::FindControl(GetAncestor(msg.hwnd, GA_ROOT)));
+  return form && form->ProcessDialogKey(msg.hwnd, key, msg.lParam);
+}
+
 bool TApplication::HandleMessage() {
   MSG msg;
   if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
@@ -137,13 +155,7 @@ bool TApplication::HandleMessage() {
     return true;
   }
   if (OnMessage && OnMessage(msg)) return true;
-  // Dialog windows get the dialog keys: Tab between controls, Enter on the
-  // focused button, Escape to close.
-  if (msg.message == WM_KEYDOWN && msg.hwnd) {
-    HWND root = GetAncestor(msg.hwnd, GA_ROOT);
-    auto* form = dynamic_cast<TForm*>(reinterpret_cast<TWinControl*>(GetWindowLongPtrW(root, GWLP_USERDATA)));
-    if (form && form->DialogKey(msg.hwnd, static_cast<UINT>(msg.wParam))) return true;
-  }
+  if (IsKeyMessage(msg.message) && (ReflectKey(msg) || OfferDialogKey(msg))) return true;
   TranslateMessage(&msg);
   DispatchMessageW(&msg);
   return true;

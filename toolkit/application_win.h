@@ -58,6 +58,11 @@ class TApplication {
   std::function<bool(MSG&)> OnMessage;
 
  private:
+  // Offers a key message to the control of its window, reflected into the
+  // control range; true when the control took it.
+  static bool ReflectKey(const MSG& msg);
+  // Offers a navigation key the focused window does not want to its form.
+  static bool OfferDialogKey(const MSG& msg);
   static LRESULT CALLBACK AppWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
   HWND hwnd_ = nullptr;

@@ -213,6 +213,11 @@ bool TControl::ShowPopupMenu(POINT screen) {
 
 // ------------------------------------------------------------- TWinControl
 
+namespace {
+// Names the control of an adopted window (whose user data belongs to its maker).
+constexpr wchar_t kAdopterProperty[] = L"swfp.tk.control";
+}  // namespace
+
 TWinControl::TWinControl(TComponent* owner) : TControl(owner) {}
 
 TWinControl::~TWinControl() {
@@ -311,6 +316,7 @@ void TWinControl::AdoptWindow(HWND hwnd) {
   if (hwnd_) throw std::logic_error("The control already has a window: " + Name());
   if (!SetWindowSubclass(hwnd, &TWinControl::AdoptedWndProc, 1, reinterpret_cast<DWORD_PTR>(this)))
     throw std::runtime_error("Could not hook the window of " + Name());
+  SetPropW(hwnd, kAdopterProperty, this);
   hwnd_ = hwnd;
   adopted_ = true;
 }
@@ -318,6 +324,7 @@ void TWinControl::AdoptWindow(HWND hwnd) {
 void TWinControl::ReleaseAdoptedWindow() {
   if (!adopted_ || !hwnd_) return;
   RemoveWindowSubclass(hwnd_, &TWinControl::AdoptedWndProc, 1);
+  RemovePropW(hwnd_, kAdopterProperty);
   hwnd_ = nullptr;
   adopted_ = false;
 }
@@ -327,6 +334,21 @@ void TWinControl::WindowGone() {
   adopted_ = false;
   mouseControl_ = hoverControl_ = nullptr;
   trackingLeave_ = false;
+}
+
+TWinControl* TWinControl::FindControl(HWND hwnd) {
+  if (!hwnd) return nullptr;
+  if (HANDLE adopter = GetPropW(hwnd, kAdopterProperty)) return static_cast<TWinControl*>(adopter);
+  // Only the toolkit's own window classes keep their control in the user data.
+  if (reinterpret_cast<WNDPROC>(GetClassLongPtrW(hwnd, GCLP_WNDPROC)) != &TWinControl::StdWndProc) return nullptr;
+  return reinterpret_cast<TWinControl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
+bool TWinControl::DialogKey(UINT key, LPARAM keyData) {
+  for (TControl* c : std::vector<TControl*>(controls_)) {
+    if (c->IsWindowed() && static_cast<TWinControl*>(c)->DialogKey(key, keyData)) return true;
+  }
+  return false;
 }
 
 LRESULT CALLBACK TWinControl::StdWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -353,6 +375,7 @@ LRESULT CALLBACK TWinControl::AdoptedWndProc(HWND hwnd, UINT msg, WPARAM wParam,
   if (msg == WM_NCDESTROY) {
     // The window is going: unhook first, so nothing reaches a stale object.
     RemoveWindowSubclass(hwnd, &TWinControl::AdoptedWndProc, 1);
+    RemovePropW(hwnd, kAdopterProperty);
     self->WindowGone();
     return DefSubclassProc(hwnd, msg, wParam, lParam);
   }
@@ -658,6 +681,13 @@ void TWinControl::Invalidate() {
 
 void TWinControl::Update() {
   if (hwnd_) UpdateWindow(hwnd_);
+}
+
+bool TWinControl::CanFocus() const {
+  for (const TWinControl* c = this; c; c = c->Parent()) {
+    if (!c->HandleAllocated() || !c->Visible() || !c->Enabled()) return false;
+  }
+  return true;
 }
 
 bool TWinControl::Focused() const { return hwnd_ && GetFocus() == hwnd_; }

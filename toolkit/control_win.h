@@ -218,6 +218,14 @@ class TWinControl : public TControl {
   // Sends a message through this control's own procedure chain.
   LRESULT Perform(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
 
+  // The control a window belongs to, made by the toolkit or adopted; none for other windows.
+  static TWinControl* FindControl(HWND hwnd);
+
+  // A navigation key (Tab, arrows, Enter, Escape) the focused window left to
+  // its form. The default offers it to the windowed children in turn; true
+  // when one of them took it.
+  virtual bool DialogKey(UINT key, LPARAM keyData);
+
   virtual void WndProc(Message& m);
   // The end of every message's processing: the window class's default
   // procedure, or for an adopted window its own procedure.
@@ -230,6 +238,8 @@ class TWinControl : public TControl {
   void Update();  // paints pending invalid parts now
   bool Focused() const;
   void SetFocus();
+  // Has a window that is visible and enabled, as are all its parents.
+  bool CanFocus() const;
   bool TabStop = false;
   int TabOrder = 0;
 

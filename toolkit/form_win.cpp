@@ -181,7 +181,8 @@ void TForm::SetVisible(bool v) {
   }
 }
 
-bool TForm::DialogKey(HWND target, UINT key) {
+bool TForm::ProcessDialogKey(HWND target, UINT key, LPARAM keyData) {
+  if (DialogKey(key, keyData)) return true;
   if (border_ != BorderStyle::Dialog) return false;
   if (key == VK_ESCAPE) {
     Close();

@@ -49,9 +49,11 @@ class TForm : public TCustomControl {
   // (or end their modal loop).
   void Close();
   bool CloseQuery();
-  // Keys a dialog handles itself: Escape closes it, Enter presses the focused
-  // button. The message loop asks before translating; true when handled.
-  bool DialogKey(HWND target, UINT key);
+  // A navigation key that the window `target` left to its form: the form's
+  // controls are asked first; then a dialog closes on Escape and presses the
+  // focused button on Enter. The message loop asks before translating; true
+  // when handled.
+  bool ProcessDialogKey(HWND target, UINT key, LPARAM keyData);
   // Runs a modal loop with the owner windows disabled; returns the modal result.
   int ShowModal();
   int ModalResultValue = mrNone;

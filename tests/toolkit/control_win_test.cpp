@@ -205,3 +205,29 @@ TEST_F(Fixture, MainWindowMinimisesThroughTheApplicationWindow) {
   EXPECT_TRUE(IsWindowVisible(form.WindowHandle()));
   Application().SetMainForm(nullptr);
 }
+
+TEST_F(Fixture, KeyMessagesFindTheControlOfTheirWindowOnly) {
+  auto& panel = form.Make<TPanel>();
+  panel.SetParent(&form);
+  auto& a = form.Make<Adopter>();
+  HWND foreign = MakeForeignWindow(form.WindowHandle());
+  ASSERT_TRUE(foreign);
+  EXPECT_EQ(TWinControl::FindControl(form.WindowHandle()), &form);
+  EXPECT_EQ(TWinControl::FindControl(panel.WindowHandle()), &panel);
+  // A window of another maker is nobody's until adopted, and again after.
+  EXPECT_EQ(TWinControl::FindControl(foreign), nullptr);
+  a.AdoptWindow(foreign);
+  EXPECT_EQ(TWinControl::FindControl(foreign), &a);
+
+  // A key posted to the adopted window is offered to its control first, reflected.
+  PostMessageW(foreign, WM_KEYDOWN, 'K', 1);
+  while (Application().HandleMessage()) {
+  }
+  // (The key itself follows; lying below WM_USER it is not recorded.)
+  EXPECT_EQ(a.seen, (std::vector<UINT>{WM_KEYDOWN + 0xBC00}));
+
+  a.ReleaseAdoptedWindow();
+  EXPECT_EQ(TWinControl::FindControl(foreign), nullptr);
+  DestroyWindow(foreign);
+  EXPECT_EQ(TWinControl::FindControl(nullptr), nullptr);
+}
