@@ -187,6 +187,7 @@ TFlashPlayerControl::TFlashPlayerControl(swfp::tk::TComponent* owner) : TWinCont
     // The control raises its mouse events itself (HandleMouse), with or without an
     // object; the toolkit's own synthesis would raise each of them twice.
     SetStyle(swfp::tk::csDoubleClicks | swfp::tk::csNoStdEvents);
+    SetParentFont(true);  // the object's ambient font is the form's
 
     if (flashrt::TFlashOCXCodeProvider* provider = flashrt::FlashOCXCodeProvider()) {
         IOleObject* object = nullptr;
@@ -432,8 +433,7 @@ HRESULT STDMETHODCALLTYPE TFlashPlayerControl::Invoke(DISPID id, REFIID, LCID, W
         result->bstrVal = SysAllocString(flashrt::AnsiToWide(Name()).c_str());
         return S_OK;
     case DISPID_AMBIENT_FONT: {
-        // The toolkit's controls take their font from their parent.
-        const swfp::tk::TFont& font = Parent() ? Parent()->Font() : Font();
+        const swfp::tk::TFont& font = Font();
         FONTDESC desc{};
         desc.cbSizeofstruct = sizeof desc;
         std::wstring name = font.name;
@@ -717,6 +717,21 @@ void TFlashPlayerControl::WndProc(Message& m)
         MessageBoxA(nullptr, "oops", nullptr, MB_OK);
         m.result = 0;
     }
+}
+
+void TFlashPlayerControl::ParentFontChanged()
+{
+    TWinControl::ParentFontChanged();
+    if (ParentFont() && oleControl_) {
+        NotifyAmbientChange(DISPID_AMBIENT_FONT);
+        NotifyAmbientChange(DISPID_AMBIENT_FORECOLOR);
+    }
+}
+
+void TFlashPlayerControl::ParentColorChanged()
+{
+    TWinControl::ParentColorChanged();
+    if (ParentColor() && oleControl_) NotifyAmbientChange(DISPID_AMBIENT_BACKCOLOR);
 }
 
 bool TFlashPlayerControl::DialogKey(UINT key, LPARAM keyData)

@@ -168,6 +168,9 @@ public:
     void DefaultHandler(swfp::tk::Message& m) override;
     // A navigation key left to the form: the object's mnemonics take it first.
     bool DialogKey(UINT key, LPARAM keyData) override;
+    // The parent's font or colour, followed: the object hears of its ambient change.
+    void ParentFontChanged() override;
+    void ParentColorChanged() override;
     virtual void PaletteChanged(bool foreground, swfp::tk::Message& m);
     // Connects the site, the property sink and the event sink (at window creation).
     void CreateControl();

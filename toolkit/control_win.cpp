@@ -41,6 +41,8 @@ void TControl::SetParent(TWinControl* parent) {
     parent_->InsertControl(this);
     FixAnchors();
     RequestRealign();
+    ParentFontChanged();
+    ParentColorChanged();
   }
 }
 
@@ -112,12 +114,40 @@ void TControl::SetEnabled(bool v) {
 
 void TControl::SetColor(TColor c) {
   color_ = c;
+  parentColor_ = false;
   Invalidate();
+  ColorChanged();
 }
 
 void TControl::SetFont(const TFont& f) {
   font_ = f;
+  parentFont_ = false;
   Invalidate();
+  FontChanged();
+}
+
+void TControl::SetParentFont(bool v) {
+  parentFont_ = v;
+  if (v) ParentFontChanged();
+}
+
+void TControl::SetParentColor(bool v) {
+  parentColor_ = v;
+  if (v) ParentColorChanged();
+}
+
+void TControl::ParentFontChanged() {
+  if (!parentFont_ || !parent_) return;
+  font_ = parent_->Font();
+  Invalidate();
+  FontChanged();
+}
+
+void TControl::ParentColorChanged() {
+  if (!parentColor_ || !parent_) return;
+  color_ = parent_->Color();
+  Invalidate();
+  ColorChanged();
 }
 
 void TControl::SetCaption(const std::wstring& text) {
@@ -681,6 +711,14 @@ void TWinControl::Invalidate() {
 
 void TWinControl::Update() {
   if (hwnd_) UpdateWindow(hwnd_);
+}
+
+void TWinControl::FontChanged() {
+  for (TControl* c : std::vector<TControl*>(controls_)) c->ParentFontChanged();
+}
+
+void TWinControl::ColorChanged() {
+  for (TControl* c : std::vector<TControl*>(controls_)) c->ParentColorChanged();
 }
 
 bool TWinControl::CanFocus() const {

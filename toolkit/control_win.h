@@ -112,6 +112,16 @@ class TControl : public TComponent, protected ActionClient {
   virtual void SetFont(const TFont& f);
   const std::wstring& Caption() const { return caption_; }
   virtual void SetCaption(const std::wstring& text);
+  // Font and colour taken from the parent and followed when the parent's
+  // change. Setting a font or colour of the control's own ends the following.
+  bool ParentFont() const { return parentFont_; }
+  void SetParentFont(bool v);
+  bool ParentColor() const { return parentColor_; }
+  void SetParentColor(bool v);
+  // Called by the parent when its font or colour changed, and on placing the
+  // control on a parent: a following control takes it over.
+  virtual void ParentFontChanged();
+  virtual void ParentColorChanged();
   std::wstring Hint;
   bool ShowHint = false;
 
@@ -163,6 +173,9 @@ class TControl : public TComponent, protected ActionClient {
   void ActionDestroyed(TAction& action) override;
   // Applies new bounds; windowed controls move their window here.
   virtual void UpdateBounds(const Bounds& b);
+  // This control's own font or colour changed; windowed controls tell their children.
+  virtual void FontChanged() {}
+  virtual void ColorChanged() {}
   void FixAnchors();
   void RequestRealign();
 
@@ -179,6 +192,8 @@ class TControl : public TComponent, protected ActionClient {
   TPopupMenu* popupMenu_ = nullptr;
   TColor color_ = clBtnFace;
   TFont font_;
+  bool parentFont_ = false;
+  bool parentColor_ = false;
   std::wstring caption_;
   TAction* action_ = nullptr;
   unsigned style_ = csCaptureMouse | csClickEvents | csDoubleClicks;
@@ -259,6 +274,8 @@ class TWinControl : public TControl {
   void ForgetControl(TControl* c);
 
  protected:
+  void FontChanged() override;
+  void ColorChanged() override;
   virtual bool Dispatch(Message& m);
   virtual void MakeCreateParams(CreateParams& p);
   virtual void CreateWnd();

@@ -276,6 +276,38 @@ TEST_F(Container, AmbientPropertiesAnswerOnlyPropertyGets)
               DISP_E_MEMBERNOTFOUND);
 }
 
+TEST_F(Container, TheObjectHearsWhenTheFormsFontOrFollowedColourChanges)
+{
+    auto control = MakeControl(form.Form());
+    control->HandleNeeded();
+    log.Clear();
+    swfp::tk::TFont font = form.Form().Font();
+    font.name = L"Courier New";
+    form.Form().SetFont(font);
+    EXPECT_EQ(control->Font().name, L"Courier New") << "the control follows its form's font";
+    const int fontChange = log.FindPrefix("call OnAmbientPropertyChange -703");
+    EXPECT_GE(fontChange, 0) << log.Dump();
+    EXPECT_GT(log.FindPrefix("call OnAmbientPropertyChange -704", fontChange), fontChange) << log.Dump();
+
+    // The colour is the control's own until it is told to follow.
+    log.Clear();
+    form.Form().SetColor(0x00AA5500);
+    EXPECT_FALSE(log.HasPrefix("call OnAmbientPropertyChange")) << log.Dump();
+    control->SetParentColor(true);
+    EXPECT_EQ(control->Color(), 0x00AA5500u);
+    form.Form().SetColor(0x00112233);
+    EXPECT_EQ(control->Color(), 0x00112233u);
+    EXPECT_TRUE(log.HasPrefix("call OnAmbientPropertyChange -701")) << log.Dump();
+
+    // A font of the control's own ends the following: later form fonts are not its concern.
+    control->SetFont(font);
+    log.Clear();
+    font.name = L"Arial";
+    form.Form().SetFont(font);
+    EXPECT_EQ(control->Font().name, L"Courier New");
+    EXPECT_FALSE(log.HasPrefix("call OnAmbientPropertyChange -703")) << log.Dump();
+}
+
 TEST_F(Container, ActivationAdoptsTheObjectsWindowInTheSitesOrder)
 {
     auto control = std::make_unique<TFlashPlayerControl>(nullptr);
