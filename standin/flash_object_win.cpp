@@ -361,6 +361,7 @@ HRESULT STDMETHODCALLTYPE FlashObject::FindConnectionPoint(REFIID riid, IConnect
 // environment variable FLASH_STANDIN_FAULT names the fault.
 //   silent-activation   in-place activation never tells the site (no OnInPlaceActivate)
 //   hide-window         IOleInPlaceObject::GetWindow gives no window
+//   refuse-loop         reading and setting Loop fail
 bool FlashObject::FaultRequested(const char* fault) {
   char value[64];
   const DWORD n = GetEnvironmentVariableA("FLASH_STANDIN_FAULT", value, sizeof value);

@@ -195,8 +195,17 @@ HRESULT STDMETHODCALLTYPE FlashObject::put_BackgroundColor(long v) {
   if (window_) InvalidateRect(window_, nullptr, FALSE);
   return S_OK;
 }
-HRESULT STDMETHODCALLTYPE FlashObject::get_Loop(VARIANT_BOOL* v) { Log("call get_Loop"); return Out(v, Vb(playback_.loop())); }
-HRESULT STDMETHODCALLTYPE FlashObject::put_Loop(VARIANT_BOOL v) { Log("call put_Loop %d", v); playback_.setLoop(v != 0); return S_OK; }
+HRESULT STDMETHODCALLTYPE FlashObject::get_Loop(VARIANT_BOOL* v) {
+  Log("call get_Loop");
+  if (FaultRequested("refuse-loop")) return E_FAIL;
+  return Out(v, Vb(playback_.loop()));
+}
+HRESULT STDMETHODCALLTYPE FlashObject::put_Loop(VARIANT_BOOL v) {
+  Log("call put_Loop %d", v);
+  if (FaultRequested("refuse-loop")) return E_FAIL;
+  playback_.setLoop(v != 0);
+  return S_OK;
+}
 HRESULT STDMETHODCALLTYPE FlashObject::get_Movie(BSTR* v) { Log("call get_Movie"); return OutText(movieUrl_, v); }
 HRESULT STDMETHODCALLTYPE FlashObject::put_Movie(BSTR v) {
   Log("call put_Movie %s", U(v).c_str());

@@ -123,6 +123,20 @@ TEST(FailurePaths, ObjectWithoutWindowRaisesNoWindowHandle)
     ExpectCreationFails(L"hide-window", "Could not obtain OLE control window handle");
 }
 
+TEST(FailurePaths, APropertyTheObjectRefusesKeepsTheAssignedValue)
+{
+    swfp::wintest::UseRuntimeModule(L"flash_standin.dll");
+    swfp::wintest::StandinLog log;
+    StandinFault misbehave(L"refuse-loop");
+    auto control = std::make_unique<TFlashPlayerControl>(nullptr);
+    ASSERT_TRUE(control->HasOleObject());
+    EXPECT_NO_THROW(control->SetLoop(true));
+    EXPECT_TRUE(log.HasPrefix("call put_Loop -1")) << "the value was offered to the object\n" << log.Dump();
+    EXPECT_TRUE(control->Loop()) << "the object cannot say: the assigned value stands";
+    EXPECT_NO_THROW(control->SetLoop(false));
+    EXPECT_FALSE(control->Loop());
+}
+
 TEST(FailurePaths, ExceptionInTheWindowProcedureShowsOops)
 {
     swfp::wintest::UseRuntimeModule(L"flash_standin.dll");
