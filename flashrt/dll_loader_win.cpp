@@ -73,12 +73,11 @@ void TDLLLoader::Map(std::span<const uint8_t> file)
 
     try {
         imageSize_ = headers_.sizeOfImage;
-        // A module without relocations can only run at its preferred base.
-        if (!relocatable)
-            region_ = VirtualAlloc(reinterpret_cast<void*>(static_cast<uintptr_t>(headers_.imageBase)), imageSize_,
-                                   MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
-        else
-            region_ = VirtualAlloc(nullptr, imageSize_, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+        // The preferred base first, as the system loader does: there nothing needs
+        // relocating. A module without relocations can only run there.
+        region_ = VirtualAlloc(reinterpret_cast<void*>(static_cast<uintptr_t>(headers_.imageBase)), imageSize_,
+                               MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+        if (!region_ && relocatable) region_ = VirtualAlloc(nullptr, imageSize_, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
         if (!region_) {
             if (!relocatable) throw pe::PeError("the module has no relocations and its preferred base is taken");
             throw PlatformError("VirtualAlloc of " + std::to_string(imageSize_) + " bytes");

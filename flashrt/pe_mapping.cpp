@@ -71,6 +71,11 @@ size_t ApplyRelocations(const PeHeaders& h, std::span<uint8_t> image, uint64_t d
                 throw PeError("unsupported relocation type " + std::to_string(type) + " at " + Hex(target));
             if (!wholePageInside) CheckRange(target, h.PointerSize(), image.size(), "relocation target");
             uint8_t* word = image.data() + target;
+            // At the preferred base the table is still checked, but no page is touched.
+            if (delta == 0) {
+                ++changed;
+                continue;
+            }
             if (h.is64) {
                 uint64_t value;
                 std::memcpy(&value, word, 8);

@@ -19,7 +19,8 @@ std::vector<uint8_t> MapToBuffer(const PeHeaders& headers, std::span<const uint8
 
 // Adds delta to every fix-up of the relocation directory: 32-bit words (HIGHLOW)
 // in PE32 images, 64-bit words (DIR64) in PE32+ images; padding entries are
-// skipped. Any other type is an error. Returns the number of words changed.
+// skipped. Any other type is an error. Returns the number of fix-ups; with a
+// delta of zero the table is checked and nothing is written.
 size_t ApplyRelocations(const PeHeaders& headers, std::span<uint8_t> image, uint64_t delta);
 
 inline constexpr uint32_t kSectionNotCached = 0x04000000;

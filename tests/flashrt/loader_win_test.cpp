@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "flashrt/dll_loader_win.h"
+#include "flashrt/pe_image.h"
 #include "win_test_support.h"
 
 using namespace flashrt;
@@ -50,6 +51,9 @@ TEST(TDLLLoader, MapsTheModuleAndItsExportsRun)
     const auto image = TestModuleImage();
     TDLLLoader loader(image);
     ASSERT_NE(loader.ImageBase(), nullptr);
+    // Its preferred base was free: the module lies there, as the system loader would put it.
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(loader.ImageBase()), pe::ParseHeaders(image, pe::Layout::File).imageBase);
+    EXPECT_TRUE(Export<bool (*)()>(loader, "AbsoluteAddressIsFixedUp")());
     // The module sees its own image as its instance.
     EXPECT_EQ(Export<HINSTANCE (*)()>(loader, "ModuleInstance")(), loader.ImageBase());
     EXPECT_EQ(Export<int (*)(int, int)>(loader, "AddNumbers")(2, 40), 42);
@@ -61,6 +65,24 @@ TEST(TDLLLoader, MapsTheModuleAndItsExportsRun)
     HMODULE self = nullptr;
     EXPECT_FALSE(GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                                     static_cast<LPCSTR>(loader.ImageBase()), &self));
+}
+
+TEST(TDLLLoader, AModuleWhosePreferredBaseIsTakenIsRelocated)
+{
+    const auto image = TestModuleImage();
+    const pe::PeHeaders headers = pe::ParseHeaders(image, pe::Layout::File);
+    void* taken = VirtualAlloc(reinterpret_cast<void*>(static_cast<uintptr_t>(headers.imageBase)), headers.sizeOfImage,
+                               MEM_RESERVE, PAGE_NOACCESS);
+    ASSERT_NE(taken, nullptr) << "the preferred base is free in a fresh test process";
+    {
+        TDLLLoader loader(image);
+        ASSERT_NE(loader.ImageBase(), nullptr);
+        EXPECT_NE(loader.ImageBase(), taken);
+        EXPECT_TRUE(Export<bool (*)()>(loader, "AbsoluteAddressIsFixedUp")());
+        EXPECT_EQ(Export<HINSTANCE (*)()>(loader, "ModuleInstance")(), loader.ImageBase());
+        EXPECT_EQ(Export<int (*)(int)>(loader, "ThrowAndCatch")(41), 42) << "unwinding works at the new place";
+    }
+    VirtualFree(taken, 0, MEM_RELEASE);
 }
 
 TEST(TDLLLoader, AnExceptionThrownAndCaughtInsideTheModuleWorks)
