@@ -1,7 +1,9 @@
 #include "toolkit/form_win.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <stdexcept>
+#include <vector>
 
 #include "toolkit/application_win.h"
 #include "toolkit/menu_win.h"
@@ -157,12 +159,22 @@ void TForm::Show() {
   if (!HandleAllocated()) return;
   SetForegroundWindow(WindowHandle());
   // The first control in tab order takes the keyboard.
-  TWinControl* first = nullptr;
+  if (TWinControl* first = NextTabStop(nullptr, true)) first->SetFocus();
+}
+
+TWinControl* TForm::NextTabStop(HWND from, bool forward) const {
+  std::vector<TWinControl*> stops;
   for (TControl* c : Controls()) {
     auto* w = dynamic_cast<TWinControl*>(c);
-    if (w && w->TabStop && w->Visible() && w->HandleAllocated() && (!first || w->TabOrder < first->TabOrder)) first = w;
+    if (w && w->TabStop && w->CanFocus()) stops.push_back(w);
   }
-  if (first) first->SetFocus();
+  if (stops.empty()) return nullptr;
+  // Equal tab orders keep the order the controls were placed in.
+  std::stable_sort(stops.begin(), stops.end(), [](auto* a, auto* b) { return a->TabOrder < b->TabOrder; });
+  const auto at = std::find_if(stops.begin(), stops.end(), [from](auto* w) { return from && w->WindowHandle() == from; });
+  if (at == stops.end()) return forward ? stops.front() : stops.back();
+  const size_t i = static_cast<size_t>(at - stops.begin());
+  return stops[forward ? (i + 1) % stops.size() : (i + stops.size() - 1) % stops.size()];
 }
 
 void TForm::SetVisible(bool v) {
@@ -186,6 +198,11 @@ bool TForm::ProcessDialogKey(HWND target, UINT key, LPARAM keyData) {
   if (border_ != BorderStyle::Dialog) return false;
   if (key == VK_ESCAPE) {
     Close();
+    return true;
+  }
+  if (key == VK_TAB) {
+    // Tab moves the keyboard to the next control in tab order, Shift+Tab back.
+    if (TWinControl* next = NextTabStop(target, GetKeyState(VK_SHIFT) >= 0)) next->SetFocus();
     return true;
   }
   if (key == VK_RETURN) {

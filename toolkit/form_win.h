@@ -74,6 +74,9 @@ class TForm : public TCustomControl {
 
  private:
   void PlaceOnShow();
+  // The control after (or before) the one with window `from` in tab order,
+  // going round; the first (or last) when `from` is none of them.
+  TWinControl* NextTabStop(HWND from, bool forward) const;
   BorderStyle border_ = BorderStyle::Sizeable;
   bool stayOnTop_ = false;
   TMainMenu* menu_ = nullptr;

@@ -231,3 +231,32 @@ TEST_F(Fixture, KeyMessagesFindTheControlOfTheirWindowOnly) {
   DestroyWindow(foreign);
   EXPECT_EQ(TWinControl::FindControl(nullptr), nullptr);
 }
+
+TEST_F(Fixture, TabWalksADialogsControlsInTabOrder) {
+  TForm dialog(nullptr);
+  dialog.SetBorderStyle(BorderStyle::Dialog);
+  dialog.SetClientSize(300, 100);
+  TButton* buttons[3];
+  const int orders[3] = {2, 0, 1};
+  for (int i = 0; i < 3; ++i) {
+    buttons[i] = &dialog.Make<TButton>();
+    buttons[i]->SetBounds(10 + 90 * i, 10, 80, 25);
+    buttons[i]->TabOrder = orders[i];
+    buttons[i]->SetParent(&dialog);
+  }
+  dialog.Show();
+  auto tab = [] {
+    PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 1);
+    while (Application().HandleMessage()) {
+    }
+    return GetFocus();
+  };
+  EXPECT_EQ(GetFocus(), buttons[1]->WindowHandle()) << "the first in tab order has the keyboard";
+  EXPECT_EQ(tab(), buttons[2]->WindowHandle());
+  EXPECT_EQ(tab(), buttons[0]->WindowHandle());
+  EXPECT_EQ(tab(), buttons[1]->WindowHandle()) << "and round again";
+  // A disabled control is passed over.
+  buttons[2]->SetEnabled(false);
+  EXPECT_EQ(tab(), buttons[0]->WindowHandle());
+  dialog.Hide();
+}
