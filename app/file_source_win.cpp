@@ -1,6 +1,7 @@
 #include "app/file_source_win.h"
 
 #include "app/os_error_win.h"
+#include "winbase/text_win.h"
 
 #include <algorithm>
 
@@ -9,10 +10,10 @@ FilePackageSource::FilePackageSource(const std::wstring& path)
                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr))
 {
     if (!file_)
-        throw EOSError("Cannot open file \"" + WideToUtf8(path) + "\"", GetLastError());
+        throw EOSError("Cannot open file \"" + swfp::win::WideToUtf8(path) + "\"", GetLastError());
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file_.get(), &size))
-        throw EOSError("Cannot read the size of \"" + WideToUtf8(path) + "\"", GetLastError());
+        throw EOSError("Cannot read the size of \"" + swfp::win::WideToUtf8(path) + "\"", GetLastError());
     size_ = static_cast<uint64_t>(size.QuadPart);
 }
 

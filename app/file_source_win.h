@@ -1,6 +1,6 @@
 #pragma once
 #include "app/player_package.h"
-#include "app/win_handles.h"
+#include "winbase/handles_win.h"
 
 #include <string>
 
@@ -15,7 +15,7 @@ public:
     void Read(uint64_t offset, void* into, size_t count) const override;
 
 private:
-    UniqueFile file_;
+    swfp::win::UniqueFile file_;
     uint64_t size_ = 0;
 };
 

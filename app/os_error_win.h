@@ -4,7 +4,8 @@
 #include <stdexcept>
 #include <string>
 
-// The system's own text for a Win32 error code, without the trailing line break.
+// The system's own text for a Win32 error code, without its closing full stop and line
+// break, or "error <code>" when the system has no text for it.
 std::wstring SystemErrorText(DWORD code);
 
 // Raised for a failed platform call: the message names what was attempted and
@@ -17,6 +18,3 @@ public:
 private:
     DWORD code_;
 };
-
-std::string WideToUtf8(const std::wstring& text);
-std::wstring Utf8ToWide(const std::string& text);

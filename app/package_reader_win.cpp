@@ -8,9 +8,12 @@
 #include "app/swf_plr_globals_win.h"
 #include "app/swf_plr_splash_win.h"
 #include "flashrt/flash_ocx_code_provider_win.h"
+#include "winbase/handles_win.h"
 
 using flashrt::IsFlashInstalled;
 using flashrt::LoadFlashOCXCodeFromStream;
+using swfp::win::UniqueFile;
+using swfp::win::UniqueIcon;
 
 #include <vector>
 

@@ -14,6 +14,8 @@
 #include "flashrt/flash_ocx_code_provider_win.h"
 #include "player/swf_plr_main_win.h"
 #include "toolkit/application_win.h"
+#include "winbase/handles_win.h"
+#include "winbase/text_win.h"
 
 #include <memory>
 #include <optional>
@@ -54,20 +56,20 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     try {
         runtime.emplace(&flashrt::MakeContentManager);
     } catch (const std::exception& e) {
-        startupError = Utf8ToWide(e.what());
+        startupError = swfp::win::Utf8ToWide(e.what());
     }
 
     std::wstring executablePath;
     try {
         executablePath = ExecutablePath();
     } catch (const std::exception& e) {
-        MessageBoxW(nullptr, Utf8ToWide(e.what()).c_str(), kApplicationTitle, MB_ICONSTOP | MB_OK);
+        MessageBoxW(nullptr, swfp::win::Utf8ToWide(e.what()).c_str(), kApplicationTitle, MB_ICONSTOP | MB_OK);
         return 1;
     }
 
-    UniqueHandle instanceMapping(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                                    kInstanceMappingSize,
-                                                    InstanceMappingName(executablePath).c_str()));
+    swfp::win::UniqueHandle instanceMapping(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                                               kInstanceMappingSize,
+                                                               InstanceMappingName(executablePath).c_str()));
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
         MessageBoxA(nullptr, "One instance of Flash player already exists", "Information", MB_ICONEXCLAMATION | MB_OK);
         return 0;
@@ -87,7 +89,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
                 EndSplash();
             }
         } catch (const std::exception& e) {
-            startupError = Utf8ToWide(e.what());
+            startupError = swfp::win::Utf8ToWide(e.what());
         }
     }
     instanceMapping.reset();

@@ -4,6 +4,9 @@
 
 namespace {
 
+using swfp::win::UniqueCursor;
+using swfp::win::UniqueIcon;
+
 struct IconPair {
     UniqueIcon large, small;
 };
@@ -13,14 +16,9 @@ IconPair& AppIcons()
     return icons;
 }
 
-struct CursorTraits {
-    using Handle = HCURSOR;
-    static Handle Invalid() { return nullptr; }
-    static void Close(Handle h) { DestroyCursor(h); }
-};
-std::map<int, UniqueWinHandle<CursorTraits>>& Cursors()
+std::map<int, UniqueCursor>& Cursors()
 {
-    static std::map<int, UniqueWinHandle<CursorTraits>> cursors;
+    static std::map<int, UniqueCursor> cursors;
     return cursors;
 }
 

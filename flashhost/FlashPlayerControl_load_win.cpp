@@ -6,37 +6,24 @@
 
 #include "flashhost/FlashPlayerControl_win.h"
 #include "toolkit/application_win.h"
+#include "winbase/handles_win.h"
+#include "winbase/text_win.h"
 
 namespace flashhost {
 
 namespace {
 
-// Owns a file handle.
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE h) : h_(h) {}
-    ~FileHandle()
-    {
-        if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    HANDLE get() const { return h_; }
-    bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
+using swfp::win::UniqueFile;
 
-private:
-    HANDLE h_;
-};
-
-FileHandle OpenForReading(const std::wstring& name)
+UniqueFile OpenForReading(const std::wstring& name)
 {
-    return FileHandle(CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    return UniqueFile(CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 [[noreturn]] void RaiseOpenError(const std::wstring& name)
 {
-    throw std::runtime_error("Cannot open file \"" + flashrt::WideToAnsi(name) + "\". " + EOleError(HRESULT_FROM_WIN32(GetLastError())).what());
+    throw std::runtime_error("Cannot open file \"" + swfp::win::WideToAnsi(name) + "\". " + EOleError(HRESULT_FROM_WIN32(GetLastError())).what());
 }
 
 void ReadAt(HANDLE file, uint64_t offset, void* buffer, size_t count)
@@ -121,14 +108,14 @@ void TFlashPlayerControl::ContinueMovieSetter(const std::wstring& name)
         // A URL or a missing file: the object has the name; nothing more to read.
         const DWORD attributes = GetFileAttributesW(name.c_str());
         if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
-        FileHandle file = OpenForReading(name);
-        if (!file.valid()) return;
+        UniqueFile file = OpenForReading(name);
+        if (!file) return;
         std::vector<uint8_t> bytes(static_cast<size_t>(FileSize(file.get())));
         if (!bytes.empty()) ReadAt(file.get(), 0, bytes.data(), bytes.size());
         ReadMovieInformation(bytes);
     } else if (ext == L".exe") {
-        FileHandle file = OpenForReading(name);
-        if (!file.valid()) RaiseOpenError(name);
+        UniqueFile file = OpenForReading(name);
+        if (!file) RaiseOpenError(name);
         const uint64_t size = FileSize(file.get());
         if (size < 8) return;
         uint8_t trailer[8];

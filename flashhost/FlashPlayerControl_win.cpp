@@ -13,6 +13,8 @@
 #include "toolkit/application_win.h"
 #include "toolkit/form_win.h"
 #include "toolkit/menu_win.h"
+#include "winbase/system_error_win.h"
+#include "winbase/text_win.h"
 
 namespace flashhost {
 
@@ -53,19 +55,13 @@ std::map<swfp::tk::TWinControl*, TFlashPlayerControl*>& ActiveOleControls()
 
 std::string SystemText(HRESULT hr)
 {
-    wchar_t* text = nullptr;
-    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                       FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring wide = n && text ? std::wstring(text, n) : std::wstring();
-    if (text) LocalFree(text);
-    while (!wide.empty() && (wide.back() == L'\n' || wide.back() == L'\r' || wide.back() == L' ')) wide.pop_back();
+    const std::wstring wide = swfp::win::SystemMessage(static_cast<DWORD>(hr));
     if (wide.empty()) {
         char buf[48];
         wsprintfA(buf, "OLE error %08X", static_cast<unsigned>(hr));
         return buf;
     }
-    return flashrt::WideToAnsi(wide);
+    return swfp::win::WideToAnsi(wide);
 }
 
 }  // namespace
@@ -430,7 +426,7 @@ HRESULT STDMETHODCALLTYPE TFlashPlayerControl::Invoke(DISPID id, REFIID, LCID, W
         return S_OK;
     case DISPID_AMBIENT_DISPLAYNAME:
         result->vt = VT_BSTR;
-        result->bstrVal = SysAllocString(flashrt::AnsiToWide(Name()).c_str());
+        result->bstrVal = SysAllocString(swfp::win::AnsiToWide(Name()).c_str());
         return S_OK;
     case DISPID_AMBIENT_FONT: {
         const swfp::tk::TFont& font = Font();

@@ -16,6 +16,6 @@ if(WIN32 AND NOT TARGET flashhost)
     ${CMAKE_CURRENT_LIST_DIR}/FlashPlayerControl_ops_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/FlashPlayerControl_load_win.cpp
     ${CMAKE_CURRENT_LIST_DIR}/kxSWFPlayer2_win.cpp)
-  target_link_libraries(flashhost PUBLIC flashhost_control_core flashhost_core contentmanager flashrt toolkit
+  target_link_libraries(flashhost PUBLIC flashhost_control_core flashhost_core contentmanager flashrt toolkit swfp_winbase
     ole32 oleaut32 uuid)
 endif()

@@ -12,6 +12,6 @@ if(NOT TARGET contentmanager_core)
       ${CMAKE_CURRENT_LIST_DIR}/content_manager_win.cpp
       ${CMAKE_CURRENT_LIST_DIR}/moniker_win.cpp
       ${CMAKE_CURRENT_LIST_DIR}/stream_adapter_win.cpp)
-    target_link_libraries(contentmanager PUBLIC contentmanager_core urlmon ole32 oleaut32 uuid)
+    target_link_libraries(contentmanager PUBLIC contentmanager_core swfp_winbase urlmon ole32 oleaut32 uuid)
   endif()
 endif()

@@ -38,25 +38,6 @@ void SetContentManagerDiagnosticObserver(std::function<void(const std::string&)>
     diagnosticObserver = std::move(observer);
 }
 
-std::string WideToAnsi(const std::wstring& text)
-{
-    if (text.empty()) return {};
-    const int n = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                      nullptr);
-    std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
-
-std::wstring AnsiToWide(const std::string& text)
-{
-    if (text.empty()) return {};
-    const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), n);
-    return out;
-}
-
 TContentManager::TContentManager()
 {
     if (!activeManager) activeManager = this;

@@ -15,6 +15,7 @@
 #include "flashrt/content_manager.h"
 #include "flashrt/import_hooks_win.h"
 #include "flashrt/stream_adapter.h"
+#include "winbase/text_win.h"
 
 namespace flashrt {
 
@@ -85,7 +86,7 @@ void SetContentManagerDiagnosticObserver(std::function<void(const std::string&)>
 
 // Text conversions at the boundary with the runtime (the runtime's 8-bit texts are
 // in the system code page).
-std::string WideToAnsi(const std::wstring& text);
-std::wstring AnsiToWide(const std::string& text);
+using swfp::win::AnsiToWide;
+using swfp::win::WideToAnsi;
 
 }  // namespace flashrt

@@ -10,6 +10,7 @@
 #include "flashrt/flash_ocx_loader_win.h"
 #include "flashrt/import_hooks_win.h"
 #include "flashrt/pe_version.h"
+#include "winbase/handles_win.h"
 
 namespace flashrt {
 
@@ -19,32 +20,16 @@ const CLSID kFlashClassId = {0xD27CDB6E, 0xAE6D, 0x11CF, {0x96, 0xB8, 0x44, 0x45
 
 std::unique_ptr<TFlashOCXCodeProvider> g_provider;
 
-class RegistryKey {
-public:
-    RegistryKey() = default;
-    ~RegistryKey()
-    {
-        if (key_) RegCloseKey(key_);
-    }
-    RegistryKey(const RegistryKey&) = delete;
-    RegistryKey& operator=(const RegistryKey&) = delete;
-    HKEY* Out() { return &key_; }
-    HKEY Get() const { return key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
-
 // The registered module's path, read into a zero-filled buffer of bufferSize bytes;
 // a value that does not fit with its terminator counts as unreadable.
 std::optional<std::string> RegisteredModulePath(DWORD bufferSize)
 {
-    RegistryKey key;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, kFlashInprocServerKey, 0, KEY_QUERY_VALUE, key.Out()) != ERROR_SUCCESS)
+    swfp::win::UniqueRegKey key;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, kFlashInprocServerKey, 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS)
         return std::nullopt;
     std::vector<char> buffer(bufferSize, 0);
     DWORD size = bufferSize;
-    if (RegQueryValueExA(key.Get(), nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer.data()), &size) !=
+    if (RegQueryValueExA(key.get(), nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer.data()), &size) !=
         ERROR_SUCCESS)
         return std::nullopt;
     if (std::find(buffer.begin(), buffer.end(), '\0') == buffer.end()) return std::nullopt;
@@ -53,17 +38,18 @@ std::optional<std::string> RegisteredModulePath(DWORD bufferSize)
 
 std::vector<uint8_t> ReadWholeFile(const std::string& path)
 {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return {};
+    const swfp::win::UniqueFile file(
+        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file) return {};
     std::vector<uint8_t> bytes;
     LARGE_INTEGER size{};
-    if (GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart < (1ll << 30)) {
+    if (GetFileSizeEx(file.get(), &size) && size.QuadPart > 0 && size.QuadPart < (1ll << 30)) {
         bytes.resize(static_cast<size_t>(size.QuadPart));
         DWORD read = 0;
-        if (!ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) || read != bytes.size())
+        if (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
+            read != bytes.size())
             bytes.clear();
     }
-    CloseHandle(file);
     return bytes;
 }
 

@@ -7,6 +7,7 @@
 #include "toolkit/image32_win.h"
 #include "toolkit/menu_win.h"
 #include "toolkit/stdctrls_win.h"
+#include "winbase/text_win.h"
 
 namespace swfp::layouts {
 
@@ -20,7 +21,7 @@ Bitmap32 SkinBitmap(const SkinImage& image) {
 
 TFont ToFont(const FontSpec& f) {
   TFont font;
-  font.name = Widen(f.name);
+  font.name = swfp::win::Utf8ToWide(f.name);
   font.height = f.height;
   font.bold = f.bold;
   font.color = f.color;
@@ -38,7 +39,7 @@ const typename Map::mapped_type& LayoutBuilder::Handler(const Map& map, const Co
 
 void LayoutBuilder::Build(TForm& form, const FormLayout& layout) {
   form.SetName(layout.name);
-  form.SetCaption(Widen(layout.caption));
+  form.SetCaption(swfp::win::Utf8ToWide(layout.caption));
   if (layout.border == "none") form.SetBorderStyle(BorderStyle::None);
   else if (layout.border == "single") form.SetBorderStyle(BorderStyle::Single);
   else if (layout.border == "dialog") form.SetBorderStyle(BorderStyle::Dialog);
@@ -212,7 +213,7 @@ void LayoutBuilder::BuildComponent(TForm& form, const ComponentLayout& c) {
     } else {
       throw std::runtime_error("Unknown component kind " + c.kind + " (" + c.name + ")");
     }
-    if (c.props.contains("caption")) control->SetCaption(Widen(c.Prop<std::string>("caption", "")));
+    if (c.props.contains("caption")) control->SetCaption(swfp::win::Utf8ToWide(c.Prop<std::string>("caption", "")));
     PlaceControl(form, *control, c);
     if (auto* b = dynamic_cast<TDIBButton*>(control)) {
       b->SetSlots(ButtonSlotsFor(c.Prop<std::string>("animations", c.name), c.Prop("pressDelay", 10)));

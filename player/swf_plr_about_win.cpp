@@ -7,22 +7,18 @@
 
 #include "app/swf_plr_globals.h"
 #include "player/about_texts.h"
+#include "winbase/handles_win.h"
+#include "winbase/text_win.h"
 
 using namespace swfp::tk;
+using swfp::win::AnsiToWide;
+using swfp::win::UniqueDC;
+using swfp::win::UniqueGdiObject;
+using swfp::win::UniqueIcon;
 
 namespace {
 
 constexpr int kIconBox = 48;
-
-std::wstring AnsiToWide(const std::string& text)
-{
-    if (text.empty())
-        return {};
-    const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), nullptr, 0);
-    std::wstring out(size_t(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), out.data(), n);
-    return out;
-}
 
 std::string ExecutablePathAnsi()
 {
@@ -31,26 +27,13 @@ std::string ExecutablePathAnsi()
     return std::string(path, n);
 }
 
-template <class Handle, auto Free>
-struct Owned {
-    Handle h;
-    explicit Owned(Handle handle) : h(handle) {}
-    ~Owned()
-    {
-        if (h)
-            Free(h);
-    }
-    Owned(const Owned&) = delete;
-    Owned& operator=(const Owned&) = delete;
-};
-
 }  // namespace
 
 Bitmap32 FramedShellIcon(const std::string& executablePathAnsi)
 {
     SHFILEINFOA info{};
     SHGetFileInfoA(executablePathAnsi.c_str(), 0, &info, sizeof info, SHGFI_ICON);
-    Owned<HICON, DestroyIcon> icon(info.hIcon);
+    const UniqueIcon icon(info.hIcon);
 
     // 24-bit drawing surface, top-down rows padded to 4 bytes.
     BITMAPINFO bmi{};
@@ -61,18 +44,18 @@ Bitmap32 FramedShellIcon(const std::string& executablePathAnsi)
     bmi.bmiHeader.biBitCount = 24;
     bmi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    Owned<HDC, DeleteDC> dc(CreateCompatibleDC(nullptr));
-    Owned<HBITMAP, DeleteObject> bitmap(CreateDIBSection(dc.h, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0));
-    Owned<HPEN, DeleteObject> silver(CreatePen(PS_SOLID, 1, RGB(0xC0, 0xC0, 0xC0)));
+    const UniqueDC dc(CreateCompatibleDC(nullptr));
+    const UniqueGdiObject<HBITMAP> bitmap(CreateDIBSection(dc.get(), &bmi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    const UniqueGdiObject<HPEN> silver(CreatePen(PS_SOLID, 1, RGB(0xC0, 0xC0, 0xC0)));
     Bitmap32 out(kIconBox, kIconBox, MakeColor32(255, 255, 255));
-    if (!dc.h || !bitmap.h || !bits)
+    if (!dc || !bitmap || !bits)
         return out;
-    HGDIOBJ oldBitmap = SelectObject(dc.h, bitmap.h);
-    HGDIOBJ oldPen = SelectObject(dc.h, silver.h);
-    HGDIOBJ oldBrush = SelectObject(dc.h, GetStockObject(WHITE_BRUSH));
-    Rectangle(dc.h, 0, 0, kIconBox, kIconBox);
-    if (icon.h)
-        DrawIconEx(dc.h, 1, 1, icon.h, kIconBox, kIconBox, 0, nullptr, DI_NORMAL);
+    HGDIOBJ oldBitmap = SelectObject(dc.get(), bitmap.get());
+    HGDIOBJ oldPen = SelectObject(dc.get(), silver.get());
+    HGDIOBJ oldBrush = SelectObject(dc.get(), GetStockObject(WHITE_BRUSH));
+    Rectangle(dc.get(), 0, 0, kIconBox, kIconBox);
+    if (icon)
+        DrawIconEx(dc.get(), 1, 1, icon.get(), kIconBox, kIconBox, 0, nullptr, DI_NORMAL);
     GdiFlush();
     const int stride = (kIconBox * 3 + 3) & ~3;
     for (int y = 0; y < kIconBox; ++y) {
@@ -80,9 +63,9 @@ Bitmap32 FramedShellIcon(const std::string& executablePathAnsi)
         for (int x = 0; x < kIconBox; ++x)
             out.SetPixel(x, y, MakeColor32(row[x * 3 + 2], row[x * 3 + 1], row[x * 3]));
     }
-    SelectObject(dc.h, oldBrush);
-    SelectObject(dc.h, oldPen);
-    SelectObject(dc.h, oldBitmap);
+    SelectObject(dc.get(), oldBrush);
+    SelectObject(dc.get(), oldPen);
+    SelectObject(dc.get(), oldBitmap);
     return out;
 }
 

@@ -17,34 +17,17 @@
 #include "player/window_position_win.h"
 #include "player/zoom_navigator_win.h"
 #include "toolkit/application_win.h"
+#include "winbase/text_win.h"
 
 using namespace swfp;
 using namespace swfp::tk;
+using swfp::win::AnsiToWide;
+using swfp::win::WideToAnsi;
 
 namespace {
 
 constexpr WPARAM kPrintCommand = 20054;
 constexpr int kCustomCursor = 1;
-
-std::string WideToAnsi(const std::wstring& text)
-{
-    if (text.empty())
-        return {};
-    const int n = WideCharToMultiByte(CP_ACP, 0, text.data(), int(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(size_t(n), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.data(), int(text.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
-
-std::wstring AnsiToWide(const std::string& text)
-{
-    if (text.empty())
-        return {};
-    const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), nullptr, 0);
-    std::wstring out(size_t(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), int(text.size()), out.data(), n);
-    return out;
-}
 
 char UserDecimalSeparator()
 {

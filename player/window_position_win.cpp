@@ -4,24 +4,9 @@
 
 #include <stdexcept>
 
+#include "winbase/handles_win.h"
+
 namespace {
-
-class RegKey {
-public:
-    RegKey() = default;
-    ~RegKey()
-    {
-        if (key_)
-            RegCloseKey(key_);
-    }
-    RegKey(const RegKey&) = delete;
-    RegKey& operator=(const RegKey&) = delete;
-    HKEY* Put() { return &key_; }
-    HKEY Get() const { return key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
 
 std::optional<int32_t> ReadInt32(HKEY key, const char* name)
 {
@@ -45,21 +30,21 @@ void WriteInt32(HKEY key, const char* name, int32_t value)
 
 std::optional<StoredPosition> LoadWindowPosition(const std::string& executablePathAnsi)
 {
-    RegKey key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, WindowPositionKey(executablePathAnsi).c_str(), 0, KEY_READ, key.Put()) !=
+    swfp::win::UniqueRegKey key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, WindowPositionKey(executablePathAnsi).c_str(), 0, KEY_READ, key.put()) !=
         ERROR_SUCCESS)
         return std::nullopt;
-    return StoredPositionFrom(ReadInt32(key.Get(), "LastLeft"), ReadInt32(key.Get(), "LastTop"));
+    return StoredPositionFrom(ReadInt32(key.get(), "LastLeft"), ReadInt32(key.get(), "LastTop"));
 }
 
 void SaveWindowPosition(const std::string& executablePathAnsi, StoredPosition position)
 {
-    RegKey key;
+    swfp::win::UniqueRegKey key;
     const LSTATUS status = RegCreateKeyExA(HKEY_CURRENT_USER, WindowPositionKey(executablePathAnsi).c_str(), 0,
-                                           nullptr, 0, KEY_WRITE, nullptr, key.Put(), nullptr);
+                                           nullptr, 0, KEY_WRITE, nullptr, key.put(), nullptr);
     if (status != ERROR_SUCCESS)
         throw std::runtime_error("Cannot open the registry key for the window position (error " +
                                  std::to_string(status) + ")");
-    WriteInt32(key.Get(), "LastLeft", position.left);
-    WriteInt32(key.Get(), "LastTop", position.top);
+    WriteInt32(key.get(), "LastLeft", position.left);
+    WriteInt32(key.get(), "LastTop", position.top);
 }

@@ -6,6 +6,7 @@
 #include "player/move_selection_thread.h"
 #include "player/swf_plr_main_win.h"
 #include "toolkit/application_win.h"
+#include "winbase/handles_win.h"
 
 using namespace swfp::tk;
 
@@ -36,7 +37,8 @@ ATOM RegisterSyncClass(WNDPROC proc)
 RECT ToRect(const TwipsRect& r) { return {r.left, r.top, r.right, r.bottom}; }
 TwipsRect ToTwips(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
-// A top-down 32-bit DIB selected into a memory DC, freed in the right order.
+// A top-down 32-bit DIB selected into a memory DC. The bitmap is deselected
+// before it is deleted, and deleted before its DC (members go in reverse order).
 class DibCanvas {
 public:
     DibCanvas(int width, int height)
@@ -48,36 +50,27 @@ public:
         info.bmiHeader.biPlanes = 1;
         info.bmiHeader.biBitCount = 32;
         info.bmiHeader.biCompression = BI_RGB;
-        dc_ = CreateCompatibleDC(nullptr);
+        dc_.reset(CreateCompatibleDC(nullptr));
         if (dc_)
-            bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits_, nullptr, 0);
-        if (!bitmap_ || !bits_) {
-            Release();
+            bitmap_.reset(CreateDIBSection(dc_.get(), &info, DIB_RGB_COLORS, &bits_, nullptr, 0));
+        if (!bitmap_ || !bits_)
             throw std::runtime_error("No drawing surface for the navigator's snapshot");
-        }
-        previous_ = SelectObject(dc_, bitmap_);
+        previous_ = SelectObject(dc_.get(), bitmap_.get());
     }
-    ~DibCanvas() { Release(); }
+    ~DibCanvas()
+    {
+        if (previous_)
+            SelectObject(dc_.get(), previous_);
+    }
     DibCanvas(const DibCanvas&) = delete;
     DibCanvas& operator=(const DibCanvas&) = delete;
 
-    HDC Dc() const { return dc_; }
+    HDC Dc() const { return dc_.get(); }
     const uint32_t* Bits() const { return static_cast<const uint32_t*>(bits_); }
 
 private:
-    void Release()
-    {
-        if (dc_ && previous_)
-            SelectObject(dc_, previous_);
-        if (bitmap_)
-            DeleteObject(bitmap_);
-        if (dc_)
-            DeleteDC(dc_);
-        dc_ = nullptr;
-        bitmap_ = nullptr;
-    }
-    HDC dc_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
+    swfp::win::UniqueDC dc_;
+    swfp::win::UniqueGdiObject<HBITMAP> bitmap_;
     HGDIOBJ previous_ = nullptr;
     void* bits_ = nullptr;
 };

@@ -8,6 +8,7 @@
 #include "toolkit/form_win.h"
 #include "toolkit/graphics_win.h"
 #include "toolkit/key_routing.h"
+#include "winbase/text_win.h"
 
 namespace swfp::tk {
 
@@ -192,7 +193,7 @@ std::wstring TApplication::ExceptionText(std::exception_ptr e) {
   try {
     std::rethrow_exception(e);
   } catch (const std::exception& ex) {
-    return Widen(ex.what());
+    return swfp::win::Utf8ToWide(ex.what());
   } catch (...) {
     return L"Unknown error";
   }

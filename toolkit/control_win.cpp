@@ -9,6 +9,7 @@
 
 #include "toolkit/application_win.h"
 #include "toolkit/menu_win.h"
+#include "winbase/text_win.h"
 
 namespace swfp::tk {
 
@@ -164,7 +165,7 @@ void TControl::SetAction(TAction* action) {
     action_->AddClient(this);
     SetVisible(action_->Visible());
     SetEnabled(action_->Enabled());
-    if (!action_->Caption().empty()) SetCaption(Widen(action_->Caption()));
+    if (!action_->Caption().empty()) SetCaption(swfp::win::Utf8ToWide(action_->Caption()));
   }
 }
 
@@ -172,7 +173,7 @@ void TControl::ActionChanged(TAction& action, ActionProperty what) {
   switch (what) {
     case ActionProperty::Visible: SetVisible(action.Visible()); break;
     case ActionProperty::Enabled: SetEnabled(action.Enabled()); break;
-    case ActionProperty::Caption: SetCaption(Widen(action.Caption())); break;
+    case ActionProperty::Caption: SetCaption(swfp::win::Utf8ToWide(action.Caption())); break;
     case ActionProperty::Checked: Invalidate(); break;
   }
 }

@@ -9,49 +9,28 @@ COLORREF ColorToRGB(TColor c) {
   return static_cast<COLORREF>(c & 0xFFFFFF);
 }
 
-GdiObject<HFONT> CreateFontHandle(const TFont& font) {
+swfp::win::UniqueGdiObject<HFONT> CreateFontHandle(const TFont& font) {
   HFONT f = CreateFontW(font.height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
                         DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                         DEFAULT_PITCH | FF_DONTCARE, font.name.c_str());
   if (!f) throw std::runtime_error("Could not create the font");
-  return GdiObject<HFONT>(f);
+  return swfp::win::UniqueGdiObject<HFONT>(f);
 }
 
 MemoryCanvas::MemoryCanvas(HDC reference, int width, int height)
     : dc_(CreateCompatibleDC(reference)),
       bitmap_(CreateCompatibleBitmap(reference, width > 0 ? width : 1, height > 0 ? height : 1)) {
-  if (!dc_ || !bitmap_) {
-    if (dc_) DeleteDC(dc_);
-    throw std::runtime_error("Could not create an off-screen canvas");
-  }
-  old_ = SelectObject(dc_, bitmap_.get());
+  if (!dc_ || !bitmap_) throw std::runtime_error("Could not create an off-screen canvas");
+  old_ = SelectObject(dc_.get(), bitmap_.get());
 }
 
-MemoryCanvas::~MemoryCanvas() {
-  SelectObject(dc_, old_);
-  DeleteDC(dc_);
-}
+// The bitmap goes back out of the DC before either is deleted.
+MemoryCanvas::~MemoryCanvas() { SelectObject(dc_.get(), old_); }
 
 void FillSolid(HDC dc, const RECT& r, TColor color) {
   COLORREF old = SetBkColor(dc, ColorToRGB(color));
   ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
   SetBkColor(dc, old);
-}
-
-std::wstring Widen(const std::string& utf8) {
-  if (utf8.empty()) return {};
-  int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring out(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
-  return out;
-}
-
-std::string Narrow(const std::wstring& wide) {
-  if (wide.empty()) return {};
-  int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n, nullptr, nullptr);
-  return out;
 }
 
 }  // namespace swfp::tk
@@ -81,7 +60,7 @@ void DrawBitmap32(HDC dc, const Bitmap32& bmp, int x, int y, int w, int h, bool 
     return;
   }
   void* bits = nullptr;
-  GdiObject<HBITMAP> dib(CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+  const swfp::win::UniqueGdiObject<HBITMAP> dib(CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!dib || !bits) return;
   auto* out = static_cast<Color32*>(bits);
   const auto& in = bmp.Pixels();
@@ -91,12 +70,12 @@ void DrawBitmap32(HDC dc, const Bitmap32& bmp, int x, int y, int w, int h, bool 
     // AlphaBlend wants premultiplied colours.
     out[i] = (a << 24) | ((RedOf(c) * a / 255) << 16) | ((GreenOf(c) * a / 255) << 8) | (BlueOf(c) * a / 255);
   }
-  HDC mem = CreateCompatibleDC(dc);
+  const swfp::win::UniqueDC memDc(CreateCompatibleDC(dc));
+  HDC mem = memDc.get();
   HGDIOBJ old = SelectObject(mem, dib.get());
   BLENDFUNCTION bf{AC_SRC_OVER, 0, opacity, AC_SRC_ALPHA};
   AlphaBlend(dc, x, y, w, h, mem, 0, 0, bmp.Width(), bmp.Height(), bf);
   SelectObject(mem, old);
-  DeleteDC(mem);
 }
 
 Bitmap32 CaptureBitmap32(HDC dc, int x, int y, int w, int h) {
@@ -104,16 +83,16 @@ Bitmap32 CaptureBitmap32(HDC dc, int x, int y, int w, int h) {
   if (w <= 0 || h <= 0) return out;
   BITMAPINFO bi = TopDownInfo(w, h);
   void* bits = nullptr;
-  GdiObject<HBITMAP> dib(CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+  const swfp::win::UniqueGdiObject<HBITMAP> dib(CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!dib || !bits) return out;
-  HDC mem = CreateCompatibleDC(dc);
+  const swfp::win::UniqueDC memDc(CreateCompatibleDC(dc));
+  HDC mem = memDc.get();
   HGDIOBJ old = SelectObject(mem, dib.get());
   BitBlt(mem, 0, 0, w, h, dc, x, y, SRCCOPY);
   GdiFlush();
   const auto* px = static_cast<const Color32*>(bits);
   for (size_t i = 0; i < out.Pixels().size(); ++i) out.Pixels()[i] = px[i] | 0xFF000000u;
   SelectObject(mem, old);
-  DeleteDC(mem);
   return out;
 }
 

@@ -5,7 +5,8 @@
 
 #include <cstdint>
 #include <string>
-#include <utility>
+
+#include "winbase/handles_win.h"
 
 namespace swfp::tk {
 
@@ -29,35 +30,7 @@ struct TFont {
   friend bool operator==(const TFont&, const TFont&) = default;
 };
 
-// Owns one GDI object and deletes it.
-template <class H>
-class GdiObject {
- public:
-  GdiObject() = default;
-  explicit GdiObject(H h) : h_(h) {}
-  ~GdiObject() { reset(); }
-  GdiObject(GdiObject&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
-  GdiObject& operator=(GdiObject&& o) noexcept {
-    if (this != &o) {
-      reset();
-      h_ = std::exchange(o.h_, nullptr);
-    }
-    return *this;
-  }
-  GdiObject(const GdiObject&) = delete;
-  GdiObject& operator=(const GdiObject&) = delete;
-  void reset(H h = nullptr) {
-    if (h_) DeleteObject(h_);
-    h_ = h;
-  }
-  H get() const { return h_; }
-  explicit operator bool() const { return h_ != nullptr; }
-
- private:
-  H h_ = nullptr;
-};
-
-GdiObject<HFONT> CreateFontHandle(const TFont& font);
+swfp::win::UniqueGdiObject<HFONT> CreateFontHandle(const TFont& font);
 
 // Selects an object into a device context for the lifetime of the guard.
 class SelectGuard {
@@ -79,20 +52,16 @@ class MemoryCanvas {
   ~MemoryCanvas();
   MemoryCanvas(const MemoryCanvas&) = delete;
   MemoryCanvas& operator=(const MemoryCanvas&) = delete;
-  HDC dc() const { return dc_; }
+  HDC dc() const { return dc_.get(); }
   HBITMAP bitmap() const { return bitmap_.get(); }
 
  private:
-  HDC dc_;
-  GdiObject<HBITMAP> bitmap_;
+  swfp::win::UniqueDC dc_;
+  swfp::win::UniqueGdiObject<HBITMAP> bitmap_;
   HGDIOBJ old_;
 };
 
 void FillSolid(HDC dc, const RECT& r, TColor color);
-
-// Converts between the program's UTF-8 texts and the window system's wide texts.
-std::wstring Widen(const std::string& utf8);
-std::string Narrow(const std::wstring& wide);
 
 }  // namespace swfp::tk
 

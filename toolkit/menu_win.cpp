@@ -5,6 +5,7 @@
 
 #include "toolkit/application_win.h"
 #include "toolkit/graphics_win.h"
+#include "winbase/text_win.h"
 
 namespace swfp::tk {
 
@@ -104,7 +105,7 @@ void TMenuItem::SetAction(TAction* a) {
   action_ = a;
   if (action_) {
     action_->AddClient(this);
-    if (caption_.empty()) caption_ = Widen(action_->Caption());
+    if (caption_.empty()) caption_ = swfp::win::Utf8ToWide(action_->Caption());
     visible_ = action_->Visible();
     enabled_ = action_->Enabled();
     checked_ = action_->Checked();
@@ -114,7 +115,7 @@ void TMenuItem::SetAction(TAction* a) {
 
 void TMenuItem::ActionChanged(TAction& a, ActionProperty what) {
   switch (what) {
-    case ActionProperty::Caption: SetCaption(Widen(a.Caption())); break;
+    case ActionProperty::Caption: SetCaption(swfp::win::Utf8ToWide(a.Caption())); break;
     case ActionProperty::Visible: SetVisible(a.Visible()); break;
     case ActionProperty::Enabled: SetEnabled(a.Enabled()); break;
     case ActionProperty::Checked: SetChecked(a.Checked()); break;
@@ -193,7 +194,7 @@ void TMenu::Load(const std::vector<MenuNode>& nodes, const std::function<TAction
                                                                            const std::vector<MenuNode>& list) {
     for (const MenuNode& n : list) {
       TMenuItem& item = parent.Add(n.name);
-      item.SetCaption(Widen(n.caption));
+      item.SetCaption(swfp::win::Utf8ToWide(n.caption));
       item.AutoCheck = n.checkable && n.action.empty();
       item.GroupIndex = n.groupIndex;
       item.SetRadioItem(n.radio);

@@ -72,7 +72,7 @@ class TButton : public TWinControl {
   bool Dispatch(Message& m) override;
 
  private:
-  GdiObject<HFONT> fontHandle_;
+  swfp::win::UniqueGdiObject<HFONT> fontHandle_;
 };
 
 // A picture: drawn unscaled and centred, or stretched.
