@@ -119,24 +119,13 @@ void DrawBitmapOpaque(Bitmap32& dst, const Bitmap32& src, IntRect to) {
 }
 
 void DrawBitmap(Bitmap32& dst, const Bitmap32& src, IntRect to) {
-  if (src.Empty() || to.width() <= 0 || to.height() <= 0) return;
-  const int x0 = std::max(to.left, 0), x1 = std::min(to.right, dst.Width());
-  const int y0 = std::max(to.top, 0), y1 = std::min(to.bottom, dst.Height());
-  for (int y = y0; y < y1; ++y) {
-    const int sy = static_cast<int>(static_cast<long long>(y - to.top) * src.Height() / to.height());
-    const Color32* srow = src.Row(sy);
-    Color32* drow = dst.Row(y);
-    for (int x = x0; x < x1; ++x) {
-      const int sx = static_cast<int>(static_cast<long long>(x - to.left) * src.Width() / to.width());
-      if (src.Mode == DrawMode::Blend) {
-        drow[x] = BlendPixel(drow[x], srow[sx], src.MasterAlpha);
-      } else if (src.MasterAlpha == 255) {
-        drow[x] = srow[sx] | 0xFF000000u;
-      } else {
-        drow[x] = BlendPixel(drow[x], srow[sx] | 0xFF000000u, src.MasterAlpha);
-      }
-    }
-  }
+  const auto alpha = src.MasterAlpha;
+  if (src.Mode == DrawMode::Blend)
+    ScaleInto(dst, src, to, [alpha](Color32 d, Color32 s) { return BlendPixel(d, s, alpha); });
+  else if (alpha == 255)
+    DrawBitmapOpaque(dst, src, to);
+  else
+    ScaleInto(dst, src, to, [alpha](Color32 d, Color32 s) { return BlendPixel(d, s | 0xFF000000u, alpha); });
 }
 
 void DrawBitmapAt(Bitmap32& dst, const Bitmap32& src, int x, int y) {

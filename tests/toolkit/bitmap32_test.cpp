@@ -70,6 +70,12 @@ TEST(DrawBitmap, ScalesClipsAndBlendsWithMasterAlpha) {
   Bitmap32 out2(1, 1);
   DrawBitmapAt(out2, opaque, 0, 0);
   EXPECT_EQ(out2.Pixel(0, 0), MakeColor32(9, 9, 9));
+  // ...but not the master alpha: a half-faded opaque picture mixes with what lies below.
+  Bitmap32 faded(1, 1, MakeColor32(255, 255, 255, 0));
+  faded.MasterAlpha = 128;
+  Bitmap32 out3(1, 1, MakeColor32(0, 0, 0));
+  DrawBitmapAt(out3, faded, 0, 0);
+  EXPECT_EQ(out3.Pixel(0, 0), MakeColor32(128, 128, 128));
 }
 
 // The navigator: a picture, a selection layer with a white frame, and a shade
