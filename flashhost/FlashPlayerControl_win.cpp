@@ -12,6 +12,7 @@
 #include "flashrt/flash_ocx_code_provider_win.h"
 #include "toolkit/application_win.h"
 #include "toolkit/form_win.h"
+#include "toolkit/key_routing.h"
 #include "toolkit/menu_win.h"
 #include "winbase/system_error_win.h"
 #include "winbase/text_win.h"
@@ -27,9 +28,11 @@ namespace {
 constexpr RECT kClipRect{0, 0, 32767, 32767};
 // The marker point of keyboard messages offered to the object as accelerators.
 constexpr LONG kAcceleratorMarker = 0x115DE1F1;
-constexpr UINT kReflectedFirst = 0xBC00, kReflectedLast = 0xBFFF, kReflectionOffset = 0x9C00;
-// Keyboard messages 0x100 to 0x109 as the toolkit reflects them.
-constexpr UINT kReflectedKeyFirst = kReflectedFirst + 0x100, kReflectedKeyLast = kReflectedFirst + 0x109;
+// The toolkit reflects notifications into 0xBC00..0xBFFF; the OLE reflected range starts 0x9C00 lower.
+constexpr UINT kReflectedFirst = swfp::tk::kKeyReflectionBase, kReflectedLast = 0xBFFF, kReflectionOffset = 0x9C00;
+// Keyboard messages as the toolkit's message loop reflects them.
+constexpr UINT kReflectedKeyFirst = swfp::tk::kKeyReflectionBase + swfp::tk::kKeyMessageFirst;
+constexpr UINT kReflectedKeyLast = swfp::tk::kKeyReflectionBase + swfp::tk::kKeyMessageLast;
 
 int PixelsPerInch(bool horizontal)
 {
