@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "flashrt/fault_containment_win.h"
 #include "flashrt/import_names.h"
 #include "flashrt/pe_exports.h"
 #include "flashrt/pe_imports.h"
@@ -110,8 +111,13 @@ void TDLLLoader::Map(std::span<const uint8_t> file)
         }
 #endif
         attached_ = true;
-        RunTlsCallbacks(DLL_PROCESS_ATTACH);
-        CallEntry(DLL_PROCESS_ATTACH);
+        if (!ContainFaults([this] {
+                RunTlsCallbacks(DLL_PROCESS_ATTACH);
+                CallEntry(DLL_PROCESS_ATTACH);
+            })) {
+            attached_ = false;  // a module that faulted in its attach gets no detach call
+            throw std::runtime_error("the module faulted in its entry routine");
+        }
         imageBase_ = region_;
     } catch (...) {
         Unload();
@@ -150,8 +156,11 @@ void TDLLLoader::RunTlsCallbacks(DWORD reason) noexcept
 void TDLLLoader::Unload() noexcept
 {
     if (attached_) {
-        CallEntry(DLL_PROCESS_DETACH);
-        RunTlsCallbacks(DLL_PROCESS_DETACH);
+        // A fault in the detach still lets the image and the libraries go.
+        ContainFaults([this] {
+            CallEntry(DLL_PROCESS_DETACH);
+            RunTlsCallbacks(DLL_PROCESS_DETACH);
+        });
         attached_ = false;
     }
 #ifdef _WIN64

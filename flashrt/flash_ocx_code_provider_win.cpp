@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "flashrt/fault_containment_win.h"
 #include "flashrt/flash_ocx_loader_win.h"
 #include "flashrt/import_hooks_win.h"
 #include "flashrt/pe_version.h"
@@ -89,24 +90,40 @@ HRESULT TFlashOCXCodeProviderBasedOnStream::CreateInstance(REFIID iid, void** ob
     if (!obj) return E_POINTER;
     *obj = nullptr;
     if (!entry_) return E_FAIL;
-    Microsoft::WRL::ComPtr<IClassFactory> factory;
-    if (entry_(kFlashClassId, IID_IClassFactory, reinterpret_cast<void**>(factory.GetAddressOf())) != S_OK || !factory)
-        return E_FAIL;
-    const HRESULT created = factory->CreateInstance(nullptr, iid, obj);
-    // A factory that fails is reported as failing, never as a success without object.
-    if (FAILED(created)) {
-        *obj = nullptr;
-        return created;
+    HRESULT result = E_FAIL;
+    // The module's class-object entry and its factory run contained: a module
+    // that faults in them is not called again, and the player goes on without it.
+    const bool returned = ContainFaults([&] {
+        Microsoft::WRL::ComPtr<IClassFactory> factory;
+        if (entry_(kFlashClassId, IID_IClassFactory, reinterpret_cast<void**>(factory.GetAddressOf())) != S_OK ||
+            !factory)
+            return;
+        const HRESULT created = factory->CreateInstance(nullptr, iid, obj);
+        // A factory that fails is reported as failing, never as a success without object.
+        result = FAILED(created) ? created : S_OK;
+    });
+    if (!returned) {
+        entry_ = nullptr;
+        result = E_FAIL;
     }
-    return S_OK;
+    if (FAILED(result)) *obj = nullptr;
+    return result;
 }
 
-TFlashOCXCodeProviderBasedOnSystemInstalledOCX::TFlashOCXCodeProviderBasedOnSystemInstalledOCX()
+TFlashOCXCodeProviderBasedOnSystemInstalledOCX::TFlashOCXCodeProviderBasedOnSystemInstalledOCX() = default;
+
+HRESULT TFlashOCXCodeProviderBasedOnSystemInstalledOCX::CreateInstance(REFIID iid, void** obj)
 {
-    const auto path = RegisteredModulePath(261);
-    if (!path) return;
-    const std::vector<uint8_t> image = ReadWholeFile(*path);
-    if (!image.empty()) LoadModule(image);
+    // The registered module is mapped when the first object is asked for, not
+    // before: a player whose package carries its own module never maps it.
+    if (!looked_) {
+        looked_ = true;
+        if (const auto path = RegisteredModulePath(261)) {
+            const std::vector<uint8_t> image = ReadWholeFile(*path);
+            if (!image.empty()) LoadModule(image);
+        }
+    }
+    return TFlashOCXCodeProviderBasedOnStream::CreateInstance(iid, obj);
 }
 
 TFlashOCXCodeProvider* FlashOCXCodeProvider() { return g_provider.get(); }

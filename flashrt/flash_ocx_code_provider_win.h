@@ -44,8 +44,13 @@ private:
 
 class TFlashOCXCodeProviderBasedOnSystemInstalledOCX : public TFlashOCXCodeProviderBasedOnStream {
 public:
-    // Maps the module registered for the Flash class; empty when there is none.
+    // Maps nothing yet: the first CreateInstance maps the module registered for
+    // the Flash class (once; the provider stays empty when there is none).
     TFlashOCXCodeProviderBasedOnSystemInstalledOCX();
+    HRESULT CreateInstance(REFIID iid, void** obj) override;
+
+private:
+    bool looked_ = false;
 };
 
 // The active provider; null only outside a FlashRuntimeUnit's lifetime.
@@ -65,7 +70,8 @@ inline constexpr const wchar_t* kFlashInprocServerKey =
 
 // The shared state of the runtime, alive for the program's lifetime. Creates, in
 // order, the window-class map, the sound switch with its lock, the content manager
-// (when a factory is given) and then the system-registered provider; the destructor
+// (when a factory is given) and then the system-registered provider, which maps
+// its module only when a control first asks it for an object; the destructor
 // frees the provider first, then the content manager, the map and the lock.
 class FlashRuntimeUnit {
 public:

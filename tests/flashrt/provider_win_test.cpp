@@ -90,18 +90,19 @@ HRESULT CreateUnknown(TFlashOCXCodeProvider& provider, IUnknown** out)
     return provider.CreateInstance(IID_IUnknown, reinterpret_cast<void**>(out));
 }
 
-TEST_F(Providers, TheRegisteredModuleIsMappedAndCreatesObjects)
+TEST_F(Providers, TheRegisteredModuleIsMappedWhenFirstAskedAndCreatesObjects)
 {
     RegisteredServer server(BesideProgram("flashrt_test_module.dll"));
     EXPECT_EQ(GetInstalledFlashVersion(), 0x0A002D02u);
     EXPECT_TRUE(IsFlashInstalled());
 
     TFlashOCXCodeProviderBasedOnSystemInstalledOCX provider;
+    EXPECT_EQ(provider.Loader(), nullptr) << "nothing is mapped before an object is asked for";
+    IUnknown* object = nullptr;
+    ASSERT_EQ(CreateUnknown(provider, &object), S_OK);
     ASSERT_TRUE(provider.HasEntry());
     ASSERT_NE(provider.Loader(), nullptr);
     EXPECT_EQ(GetModuleHandleA("flashrt_test_module.dll"), nullptr) << "never through the system loader";
-    IUnknown* object = nullptr;
-    ASSERT_EQ(CreateUnknown(provider, &object), S_OK);
     ASSERT_NE(object, nullptr);
     ASSERT_NE(object, reinterpret_cast<IUnknown*>(0xDEADBEEF));
     EXPECT_EQ(object->Release(), 0u);
@@ -117,10 +118,10 @@ TEST_F(Providers, WithoutTheKeyNothingIsInstalledAndCreationFails)
     EXPECT_EQ(GetInstalledFlashVersion(), 0u);
     EXPECT_FALSE(IsFlashInstalled());
     TFlashOCXCodeProviderBasedOnSystemInstalledOCX provider;
-    EXPECT_FALSE(provider.HasEntry());
     IUnknown* object = nullptr;
     EXPECT_EQ(CreateUnknown(provider, &object), E_FAIL);
     EXPECT_EQ(object, nullptr);
+    EXPECT_FALSE(provider.HasEntry());
 }
 
 TEST_F(Providers, ARegisteredPathThatIsNoModuleGivesAnEmptyProvider)
@@ -128,6 +129,8 @@ TEST_F(Providers, ARegisteredPathThatIsNoModuleGivesAnEmptyProvider)
     RegisteredServer server(BesideProgram("no_such_module.dll"));
     EXPECT_EQ(GetInstalledFlashVersion(), 0u);
     TFlashOCXCodeProviderBasedOnSystemInstalledOCX provider;
+    IUnknown* object = nullptr;
+    EXPECT_EQ(CreateUnknown(provider, &object), E_FAIL);
     EXPECT_FALSE(provider.HasEntry());
 }
 
@@ -139,6 +142,8 @@ TEST_F(Providers, APathOf260CharactersIsTooLongForTheVersionQuery)
     RegisteredServer server(path);
     EXPECT_EQ(GetInstalledFlashVersion(), 0u);
     TFlashOCXCodeProviderBasedOnSystemInstalledOCX provider;  // reads it, finds no file
+    IUnknown* object = nullptr;
+    EXPECT_EQ(CreateUnknown(provider, &object), E_FAIL);
     EXPECT_FALSE(provider.HasEntry());
 }
 
@@ -189,6 +194,33 @@ TEST_F(Providers, TheRuntimeUnitStartsWithTheRegisteredModuleAndTheStreamReplace
     EXPECT_EQ(FlashOCXCodeProvider(), nullptr);
     EXPECT_EQ(WindowClassMap(), nullptr);
     RegisteredServer::Remove();
+}
+
+TEST_F(Providers, APackagedModuleMeansTheRegisteredOneIsNeverMapped)
+{
+    // The registered module marks its mapping with a file.
+    const std::string marker = BesideProgram("registered_module_mapped.marker");
+    DeleteFileA(marker.c_str());
+    SetEnvironmentVariableA("FAULTY_MODULE_MARKER", marker.c_str());
+    RegisteredServer server(BesideProgram("flashrt_faulty_module.dll"));
+    {
+        FlashRuntimeUnit unit;
+        LoadFlashOCXCodeFromStream(TestModuleImage());
+        IUnknown* object = nullptr;
+        ASSERT_EQ(CreateUnknown(*FlashOCXCodeProvider(), &object), S_OK);
+        object->Release();
+    }
+    const bool mapped = GetFileAttributesA(marker.c_str()) != INVALID_FILE_ATTRIBUTES;
+    {
+        // The same module is mapped as soon as a control asks the default provider.
+        FlashRuntimeUnit unit;
+        IUnknown* object = nullptr;
+        CreateUnknown(*FlashOCXCodeProvider(), &object);
+    }
+    SetEnvironmentVariableA("FAULTY_MODULE_MARKER", nullptr);
+    EXPECT_FALSE(mapped);
+    EXPECT_NE(GetFileAttributesA(marker.c_str()), INVALID_FILE_ATTRIBUTES);
+    DeleteFileA(marker.c_str());
 }
 
 TEST_F(Providers, TheRuntimeUnitInstallsTheContentManagerItIsGiven)
