@@ -23,6 +23,23 @@
 
 namespace {
 
+// Before anything else can load a library (the static constructors included):
+// libraries named without a path come from the system folder only, never from
+// the executable's folder, where a downloaded player may have company. The
+// libraries that are not on the system's known-DLL list are delay-loaded for
+// this reason (see app/CMakeLists.txt). Looked up, not imported: a system
+// without it (Windows 7 before KB2533623) still starts the player.
+__attribute__((constructor(101))) void SearchTheSystemFolderOnly()
+{
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    const auto set = reinterpret_cast<SetDefaultDllDirectoriesFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+    if (set)
+        set(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    else
+        SetDllDirectoryW(L""); // at least not the current folder
+}
+
 constexpr DWORD kInstanceMappingSize = 1024;
 constexpr wchar_t kApplicationTitle[] = L"Tavolin";
 

@@ -19,6 +19,21 @@ std::runtime_error PlatformError(const std::string& what)
 
 uint64_t AddressOf(FARPROC p) { return static_cast<uint64_t>(reinterpret_cast<uintptr_t>(p)); }
 
+// The module's libraries come from the system folder (and from folders the
+// program added with AddDllDirectory, which the player never does), never from
+// the executable's or the current folder, where a planted library could wait.
+HMODULE LoadSystemLibrary(const char* name)
+{
+    HMODULE m = LoadLibraryExA(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32 | LOAD_LIBRARY_SEARCH_USER_DIRS);
+    if (m || GetLastError() != ERROR_INVALID_PARAMETER) return m;
+    // A system that knows no search flags (Windows 7 before KB2533623): the
+    // system folder's copy by its full path.
+    char folder[MAX_PATH];
+    const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return nullptr;
+    return LoadLibraryExA((std::string(folder, length) + "\\" + name).c_str(), nullptr, 0);
+}
+
 }  // namespace
 
 // Loads each import library through the system and offers every import to the
@@ -30,7 +45,7 @@ public:
     void BeginLibrary(const char* libraryName) override
     {
         // A library that does not load is not an error here: its imports stay 0.
-        current_ = LoadLibraryA(libraryName);
+        current_ = LoadSystemLibrary(libraryName);
         if (current_) loader_.modules_.push_back(current_);
     }
     uint64_t Hook(const char* libraryName, const pe::ImportedName& import) override
@@ -181,7 +196,7 @@ void TDLLLoader::Unload() noexcept
 
 HMODULE TDLLLoader::LoadDependency(const char* name)
 {
-    HMODULE m = LoadLibraryA(name);
+    HMODULE m = LoadSystemLibrary(name);
     if (!m) return nullptr;
     for (HMODULE known : modules_) {
         if (known == m) {

@@ -22,4 +22,15 @@ std::vector<uint8_t> ReadBesideProgram(const char* fileName)
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+namespace {
+
+// The test module imports a library of its own from beside the test program: a
+// folder the loader searches only once the program has added it.
+const DLL_DIRECTORY_COOKIE g_programFolder = [] {
+    const std::string folder = BesideProgram("");
+    return AddDllDirectory(std::wstring(folder.begin(), folder.end()).c_str());
+}();
+
+}  // namespace
+
 }  // namespace loader_test

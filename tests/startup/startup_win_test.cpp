@@ -8,7 +8,11 @@
 #include <gtest/gtest.h>
 
 #include "tests/support_win/child_process_win.h"
+#include "tests/support_win/message_pump_win.h"
+#include "tests/support_win/standin_log_win.h"
 #include "tests/support_win/test_files_win.h"
+
+#include <zlib.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -270,6 +274,69 @@ TEST(Startup, APackageWithoutSplashStartsWithoutTheSplashHold)
     const auto withSplash = timeToWindow(with, true);
     const auto withoutSplash = timeToWindow(without, false);
     EXPECT_GE(withSplash - withoutSplash, 2500ms);
+}
+
+// Wine prefers the native form of these libraries for one executable name while
+// the object lives (the prefix's per-application overrides).
+class NativeLibrariesFirst {
+public:
+    NativeLibrariesFirst(const std::wstring& exeName, const std::vector<std::wstring>& libraries)
+        : key_(L"Software\\Wine\\AppDefaults\\" + exeName)
+    {
+        HKEY overrides = nullptr;
+        EXPECT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (key_ + L"\\DllOverrides").c_str(), 0, nullptr, 0,
+                                  KEY_SET_VALUE, nullptr, &overrides, nullptr),
+                  ERROR_SUCCESS);
+        const std::wstring order = L"native,builtin";
+        for (const std::wstring& library : libraries)
+            RegSetValueExW(overrides, library.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(order.c_str()),
+                           DWORD((order.size() + 1) * sizeof(wchar_t)));
+        RegCloseKey(overrides);
+    }
+    ~NativeLibrariesFirst() { RegDeleteTreeW(HKEY_CURRENT_USER, key_.c_str()); }
+    NativeLibrariesFirst(const NativeLibrariesFirst&) = delete;
+    NativeLibrariesFirst& operator=(const NativeLibrariesFirst&) = delete;
+
+private:
+    std::wstring key_;
+};
+
+Block RuntimeBlock()
+{
+    const std::vector<uint8_t> module = ReadWholeFile(ExeFolder() / "flash_standin.dll");
+    EXPECT_FALSE(module.empty()) << "flash_standin.dll sits beside the test program";
+    uLongf size = compressBound(uLong(module.size()));
+    std::vector<uint8_t> packed(size);
+    EXPECT_EQ(compress2(packed.data(), &size, module.data(), uLong(module.size()), 6), Z_OK);
+    packed.resize(size);
+    return {PackageMagicOf(PackageBlockKind::RuntimeModule), packed};
+}
+
+TEST(Startup, LibrariesPlantedBesideThePlayerAreNeverLoaded)
+{
+    // Windows looks beside the executable first; Wine does so for the libraries
+    // it is told to prefer in their native form.
+    const std::vector<std::wstring> planted = {L"comctl32", L"msimg32", L"urlmon", L"version", L"winmm"};
+    const NativeLibrariesFirst overrides(L"planted.exe", planted);
+    StandinLog log;
+    const fs::path folder = NewTempFolder("planted");
+    const fs::path exe = MakePlayer(folder, L"planted.exe", {RuntimeBlock(), MovieBlock()});
+    for (const std::wstring& name : planted)
+        fs::copy_file(ExeFolder() / "planted_library.dll", folder / (name + L".dll"));
+
+    ChildProcess player(exe);
+    HWND main = player.WaitForWindow(kPlayerWindow, 30s);
+    ASSERT_TRUE(main);
+    EXPECT_TRUE(PumpUntil([&] { return log.HasPrefix("movie frames"); }, 20s)) << "the packaged runtime plays the movie\n"
+                                                                               << log.Dump();
+    CloseWindowAndWait(player, main);
+    for (const std::wstring& name : planted) {
+        // Wine's own user32 imports version.dll, Windows' does not: that one
+        // name is the import table's check.
+        if (name != L"version") {
+            EXPECT_FALSE(fs::exists(folder / (name + L".dll.planted"))) << fs::path(name).string();
+        }
+    }
 }
 
 } // namespace
