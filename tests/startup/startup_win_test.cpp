@@ -301,10 +301,10 @@ private:
     std::wstring key_;
 };
 
-Block RuntimeBlock()
+Block RuntimeBlock(const wchar_t* dllName = L"flash_standin.dll")
 {
-    const std::vector<uint8_t> module = ReadWholeFile(ExeFolder() / "flash_standin.dll");
-    EXPECT_FALSE(module.empty()) << "flash_standin.dll sits beside the test program";
+    const std::vector<uint8_t> module = ReadWholeFile(ExeFolder() / dllName);
+    EXPECT_FALSE(module.empty()) << fs::path(dllName).string() << " sits beside the test program";
     uLongf size = compressBound(uLong(module.size()));
     std::vector<uint8_t> packed(size);
     EXPECT_EQ(compress2(packed.data(), &size, module.data(), uLong(module.size()), 6), Z_OK);
@@ -337,6 +337,22 @@ TEST(Startup, LibrariesPlantedBesideThePlayerAreNeverLoaded)
             EXPECT_FALSE(fs::exists(folder / (name + L".dll.planted"))) << fs::path(name).string();
         }
     }
+}
+
+TEST(Startup, APackagedRuntimeThatFaultsLeavesAPlayerWithoutRuntime)
+{
+    for (const wchar_t* fault : {L"entry-illegal", L"factory"}) {
+        SCOPED_TRACE(fs::path(fault).string());
+        SetEnvironmentVariableW(L"FAULTY_MODULE_FAULT", fault);  // the player inherits it
+        const fs::path exe = MakePlayer(NewTempFolder(fault), L"faulty.exe",
+                                        {RuntimeBlock(L"flashrt_faulty_module.dll"), MovieBlock()});
+        ChildProcess player(exe);
+        HWND main = player.WaitForWindow(kPlayerWindow, 30s);
+        EXPECT_TRUE(main);
+        if (main)
+            CloseWindowAndWait(player, main);
+    }
+    SetEnvironmentVariableW(L"FAULTY_MODULE_FAULT", nullptr);
 }
 
 } // namespace
