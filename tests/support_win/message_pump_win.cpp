@@ -33,7 +33,8 @@ bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds time
         if (GetTickCount() - start > static_cast<DWORD>(timeout.count()))
             return false;
         DispatchWaiting();
-        Sleep(5);
+        // Wakes for the next message, or after a little while to look at done() again.
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
     }
     return true;
 }
