@@ -129,8 +129,9 @@ TEST(StoredLayouts, ButtonsShowSkinFramesOfTheirOwnSize) {
   const auto skin = AniImages();
   int buttons = 0;
   for (const ComponentLayout& c : f.components) {
-    const std::string prefix = c.Prop<std::string>("animations", "");
-    if (prefix.empty()) continue;
+    // A skinned button names the prefix of its animations (the animator holds the table).
+    if (!c.props.contains("animations") || !c.props["animations"].is_string()) continue;
+    const std::string prefix = c.props["animations"].get<std::string>();
     SCOPED_TRACE(c.name);
     ++buttons;
     for (const tk::SlotAnimation& s : ButtonSlotsFor(prefix, c.Prop("pressDelay", 0))) {
