@@ -7,14 +7,15 @@ cd "$(dirname "$0")"
 scripts/setup.sh
 for preset in native win64 win32; do
   echo "== build $preset"
-  cmake --preset "$preset" -Wno-dev >/dev/null
+  # Every test program must build and run here: none may be left out as unfinished.
+  cmake --preset "$preset" -Wno-dev -DSWFP_SKIP_INCOMPLETE_TESTS=OFF >/dev/null
   cmake --build --preset "$preset"
 done
 
 export SWFP_WINEPREFIX="$PWD/build/wineprefix" WINEPREFIX="$PWD/build/wineprefix"
 . scripts/xvfb.sh
 swfp_start_xvfb
-scripts/wine-run.sh cmd /c exit 0 >/dev/null 2>&1 || true   # creates the prefix once
+scripts/wine-run.sh cmd /c exit 0 >/dev/null                 # creates (or repairs) the prefix
 /usr/lib/wine/wineserver64 -p 60 >/dev/null 2>&1 || true    # one server for all test programs
 
 status=0

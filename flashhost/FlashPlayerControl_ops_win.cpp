@@ -6,28 +6,14 @@
 #include <utility>
 
 #include "toolkit/application_win.h"
+#include "winbase/bstr_win.h"
 
 namespace flashhost {
 
 using Microsoft::WRL::ComPtr;
+using swfp::win::Bstr;
 
 namespace {
-
-// Owns a BSTR made from a wide string.
-class Bstr {
-public:
-    explicit Bstr(const std::wstring& text) : b_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
-    Bstr() = default;
-    ~Bstr() { SysFreeString(b_); }
-    Bstr(const Bstr&) = delete;
-    Bstr& operator=(const Bstr&) = delete;
-    BSTR get() const { return b_; }
-    BSTR* out() { return &b_; }
-    std::wstring str() const { return b_ ? std::wstring(b_, SysStringLen(b_)) : std::wstring(); }
-
-private:
-    BSTR b_ = nullptr;
-};
 
 // Calls the member at a position of the interface's method table. The layout past
 // the common part differs by version, so properties are reached by the position

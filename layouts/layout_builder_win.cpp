@@ -19,7 +19,7 @@ Bitmap32 SkinBitmap(const SkinImage& image) {
   return b;
 }
 
-TFont ToFont(const FontSpec& f) {
+TFont ToFont(const FontLayout& f) {
   TFont font;
   font.name = swfp::win::Utf8ToWide(f.name);
   font.height = f.height;

@@ -53,7 +53,7 @@ class LayoutBuilder {
 };
 
 tk::Bitmap32 SkinBitmap(const SkinImage& image);
-tk::TFont ToFont(const FontSpec& f);
+tk::TFont ToFont(const FontLayout& f);
 
 // Looks up a component the builder made, with its type checked.
 template <class T>

@@ -51,8 +51,8 @@ tk::SizeConstraints ParseConstraints(const json& j) {
 
 }  // namespace
 
-FontSpec ParseFont(const json& f) {
-  FontSpec font;
+FontLayout ParseFont(const json& f) {
+  FontLayout font;
   font.given = true;
   font.name = f.value("name", font.name);
   font.height = f.value("height", font.height);
@@ -145,10 +145,10 @@ std::vector<std::string> FormLayout::HandlerNames() const {
   return out;
 }
 
-std::array<tk::SlotSpec, tk::kButtonSlotCount> ButtonSlotsFor(const std::string& p, tk::Millis pressDelay) {
+std::array<tk::SlotAnimation, tk::kButtonSlotCount> ButtonSlotsFor(const std::string& p, tk::Millis pressDelay) {
   using tk::AnimDirection;
   using tk::ButtonSlot;
-  std::array<tk::SlotSpec, tk::kButtonSlotCount> s{};
+  std::array<tk::SlotAnimation, tk::kButtonSlotCount> s{};
   s[size_t(ButtonSlot::Enabled)] = {p + "_enable", AnimDirection::Forward, 100};
   s[size_t(ButtonSlot::MouseEnter)] = {p + "_enter", AnimDirection::Forward, 50};
   s[size_t(ButtonSlot::MouseOver)] = {p + "_active", AnimDirection::Forward, 100};

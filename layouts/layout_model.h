@@ -17,7 +17,8 @@
 
 namespace swfp::layouts {
 
-struct FontSpec {
+// A component's stored font; `given` tells whether the layout names one at all.
+struct FontLayout {
   std::string name = "MS Shell Dlg 2";
   int height = -11;
   bool bold = false;
@@ -54,7 +55,7 @@ struct FormLayout {
   int clientHeight = 0;
   std::string border = "sizeable";  // none, single, sizeable, dialog
   tk::SizeConstraints constraints;
-  FontSpec font;
+  FontLayout font;
   std::string color;  // empty or "btnface"
   bool showHint = false;
   bool stayOnTop = false;
@@ -71,13 +72,13 @@ struct FormLayout {
 // Reads a layout text; a malformed one raises std::runtime_error naming the problem.
 FormLayout ParseLayout(std::string_view text);
 std::vector<tk::MenuNode> ParseMenu(const nlohmann::json& items);
-FontSpec ParseFont(const nlohmann::json& font);
+FontLayout ParseFont(const nlohmann::json& font);
 
 // The animation slots of a skinned button whose animations carry `prefix`:
 // enabled p_enable, enter p_enter, over p_active, leave p_enter backwards,
 // down p_press, up p_press backwards, pressed p_pressed; the press slots use
 // the button's press delay.
-std::array<tk::SlotSpec, tk::kButtonSlotCount> ButtonSlotsFor(const std::string& prefix, tk::Millis pressDelay);
+std::array<tk::SlotAnimation, tk::kButtonSlotCount> ButtonSlotsFor(const std::string& prefix, tk::Millis pressDelay);
 
 // The three windows' stored layouts (parsed once).
 const FormLayout& FrmPlrLayout();

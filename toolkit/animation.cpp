@@ -27,13 +27,13 @@ Millis FramePlayer::NextChange(Millis now) const {
   return start_ + (step + 1) * delay_;
 }
 
-ButtonAnimator::ButtonAnimator(const AnimationTable* table, std::array<SlotSpec, kButtonSlotCount> slots)
+ButtonAnimator::ButtonAnimator(const AnimationTable* table, std::array<SlotAnimation, kButtonSlotCount> slots)
     : table_(table), slots_(std::move(slots)) {
   Reset(0);
 }
 
 const std::vector<int>* ButtonAnimator::Frames(ButtonSlot s) const {
-  const SlotSpec& slot = slots_[static_cast<size_t>(s)];
+  const SlotAnimation& slot = slots_[static_cast<size_t>(s)];
   if (slot.animation.empty() || !table_) return nullptr;
   auto it = table_->find(slot.animation);
   return it == table_->end() || it->second.empty() ? nullptr : &it->second;
@@ -64,14 +64,14 @@ void ButtonAnimator::Play(ButtonSlot slot, Millis now) {
     }
     return;
   }
-  const SlotSpec& slotSpec = slots_[static_cast<size_t>(slot)];
+  const SlotAnimation& slotAnimation = slots_[static_cast<size_t>(slot)];
   std::vector<int> order = *frames;
-  if (slotSpec.direction == AnimDirection::Backward) std::reverse(order.begin(), order.end());
+  if (slotAnimation.direction == AnimDirection::Backward) std::reverse(order.begin(), order.end());
   size_t first = 0;
   if (auto it = std::find(order.begin(), order.end(), shown); it != order.end())
     first = static_cast<size_t>(it - order.begin());
   // `order` is already in playing order.
-  player_ = FramePlayer(std::move(order), AnimDirection::Forward, slotSpec.delay, now, first);
+  player_ = FramePlayer(std::move(order), AnimDirection::Forward, slotAnimation.delay, now, first);
 }
 
 void ButtonAnimator::Settle(Millis now) {

@@ -44,7 +44,8 @@ enum class ButtonSlot : std::uint8_t {
 };
 inline constexpr size_t kButtonSlotCount = 10;
 
-struct SlotSpec {
+// Which animation a button slot plays, which way and at what pace.
+struct SlotAnimation {
   std::string animation;  // empty: no animation
   AnimDirection direction = AnimDirection::Forward;
   Millis delay = 100;
@@ -59,7 +60,7 @@ using AnimationTable = std::map<std::string, std::vector<int>>;
 // fade reverses smoothly.
 class ButtonAnimator {
  public:
-  ButtonAnimator(const AnimationTable* table, std::array<SlotSpec, kButtonSlotCount> slots);
+  ButtonAnimator(const AnimationTable* table, std::array<SlotAnimation, kButtonSlotCount> slots);
 
   void Reset(Millis now);  // back to the enabled look
   void Enter(Millis now);
@@ -72,7 +73,7 @@ class ButtonAnimator {
   // The next moment the frame may change, or -1 when nothing is playing.
   Millis NextChange(Millis now);
   ButtonSlot CurrentSlot() const { return slot_; }
-  const std::array<SlotSpec, kButtonSlotCount>& Slots() const { return slots_; }
+  const std::array<SlotAnimation, kButtonSlotCount>& Slots() const { return slots_; }
 
  private:
   void Play(ButtonSlot slot, Millis now);
@@ -81,7 +82,7 @@ class ButtonAnimator {
   const std::vector<int>* Frames(ButtonSlot s) const;
 
   const AnimationTable* table_;
-  std::array<SlotSpec, kButtonSlotCount> slots_;
+  std::array<SlotAnimation, kButtonSlotCount> slots_;
   ButtonSlot slot_ = ButtonSlot::Enabled;
   FramePlayer player_;
   bool inside_ = false;

@@ -167,7 +167,7 @@ TDIBButton::~TDIBButton() {
   if (manager_) manager_->Unregister(this);
 }
 
-void TDIBButton::SetSlots(const std::array<SlotSpec, kButtonSlotCount>& slots) {
+void TDIBButton::SetSlots(const std::array<SlotAnimation, kButtonSlotCount>& slots) {
   animator_ = ButtonAnimator(manager_ ? &manager_->Animations() : nullptr, slots);
   const Millis now = manager_ ? manager_->Now() : 0;
   animator_.Reset(now);

@@ -123,8 +123,8 @@ class TDIBButton : public TControl, protected AnimatedClient {
   ~TDIBButton() override;
 
   // The animation slots; sizes the button to the resting image.
-  void SetSlots(const std::array<SlotSpec, kButtonSlotCount>& slots);
-  const std::array<SlotSpec, kButtonSlotCount>& Slots() const { return animator_.Slots(); }
+  void SetSlots(const std::array<SlotAnimation, kButtonSlotCount>& slots);
+  const std::array<SlotAnimation, kButtonSlotCount>& Slots() const { return animator_.Slots(); }
   std::uint8_t Opacity = 255;
   // The image index on screen now.
   int CurrentFrame();

@@ -47,28 +47,28 @@ TEST(PseudoURLParsing, AcceptsPathsAndFileURLsWithEitherSeparator)
     EXPECT_EQ(p->RelativePath, "dir/b.xml");
 }
 
-TEST(PseudoURLParsing, RejectsWhatIsNotAPseudoURL)
+TEST(PseudoURLParsing, RejectsWhatIsNotAPseudoURLWithAPlainDecimalId)
 {
     std::string lowerMarker = kMarker;
     for (char& c : lowerMarker) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    EXPECT_FALSE(ParsePseudoURL("file:///Z:/FromMemory/" + lowerMarker + "/1/a.swf"));  // case-sensitive marker
-    EXPECT_FALSE(ParsePseudoURL("file:///Z:/FromMemory/" + kMarker + "/a.swf"));        // no id segment
-    EXPECT_FALSE(ParsePseudoURL("file:///Z:/FromMemory/" + kMarker));                   // nothing after marker
-    EXPECT_FALSE(ParsePseudoURL("file:///Z:/FromMemory/" + kMarker + "/"));             // only the separator
-    EXPECT_FALSE(ParsePseudoURL("file:///Z:/FromMemory/" + kMarker + "/12"));           // no '/' after the id
-    EXPECT_FALSE(ParsePseudoURL(std::string(kResetURL)));                                // placeholder never parses
-    EXPECT_FALSE(ParsePseudoURL("http://example.com/movie.swf"));
-    EXPECT_FALSE(ParsePseudoURL(""));
-}
-
-TEST(PseudoURLParsing, IdMustBeAPlainDecimalThatFits)
-{
-    EXPECT_FALSE(ParsePseudoURL("/" + kMarker + "/abc/a.swf"));
-    EXPECT_FALSE(ParsePseudoURL("/" + kMarker + "/1x/a.swf"));
-    EXPECT_FALSE(ParsePseudoURL("/" + kMarker + "/-1/a.swf"));
-    EXPECT_FALSE(ParsePseudoURL("/" + kMarker + "/+1/a.swf"));
-    EXPECT_FALSE(ParsePseudoURL("/" + kMarker + "//a.swf"));
-    EXPECT_FALSE(ParsePseudoURL("/" + kMarker + "/99999999999/a.swf"));  // beyond 32 bits
+    const std::string base = "file:///Z:/FromMemory/";
+    const std::string rejected[] = {
+        base + lowerMarker + "/1/a.swf",  // the marker is case-sensitive
+        base + kMarker + "/a.swf",        // no id segment
+        base + kMarker,                   // nothing after the marker
+        base + kMarker + "/",             // only the separator
+        base + kMarker + "/12",           // no '/' after the id
+        std::string(kResetURL),           // the placeholder never parses
+        "http://example.com/movie.swf",
+        "",
+        "/" + kMarker + "/abc/a.swf",
+        "/" + kMarker + "/1x/a.swf",
+        "/" + kMarker + "/-1/a.swf",
+        "/" + kMarker + "/+1/a.swf",
+        "/" + kMarker + "//a.swf",
+        "/" + kMarker + "/99999999999/a.swf",  // beyond 32 bits
+    };
+    for (const std::string& url : rejected) EXPECT_FALSE(ParsePseudoURL(url)) << url;
     auto p = ParsePseudoURL("/" + kMarker + "/2147483647/a.swf");
     ASSERT_TRUE(p);
     EXPECT_EQ(p->Id, 2147483647);

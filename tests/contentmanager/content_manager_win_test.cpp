@@ -7,12 +7,14 @@
 #include <urlmon.h>
 #include <wrl/client.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "flashrt/content_manager_win.h"
 #include "flashrt/moniker_win.h"
 #include "flashrt/stream_adapter_win.h"
+#include "tests/support_win/test_files_win.h"
 
 using Microsoft::WRL::ComPtr;
 using namespace flashrt;
@@ -154,15 +156,6 @@ struct ComApartment {
     ComApartment() { CoInitialize(nullptr); }
     ~ComApartment() { CoUninitialize(); }
 };
-
-std::wstring TempFolder()
-{
-    wchar_t path[MAX_PATH];
-    GetTempPathW(MAX_PATH, path);
-    std::wstring dir = std::wstring(path) + L"h5_content_" + std::to_wstring(GetCurrentProcessId());
-    CreateDirectoryW(dir.c_str(), nullptr);
-    return dir;
-}
 
 }  // namespace
 
@@ -470,15 +463,10 @@ TEST(ContentManagerWin, FileRequestsUnderAPseudoPathOpenFilesUnderTheBase)
     FakeControl control;
     TMemoryStream movie(Pattern(10, 11));
     manager.PutMovieFromStream(control, movie);
-    const std::wstring folder = TempFolder();
-    CreateDirectoryW((folder + L"\\sub").c_str(), nullptr);
-    {
-        HANDLE f = CreateFileW((folder + L"\\sub\\data.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        ASSERT_NE(f, INVALID_HANDLE_VALUE);
-        DWORD n;
-        WriteFile(f, "companion", 9, &n, nullptr);
-        CloseHandle(f);
-    }
+    const swfp::wintest::TempFolder temp;
+    const std::wstring folder = temp.Path().wstring();
+    std::filesystem::create_directory(temp.Path() / L"sub");
+    swfp::wintest::WriteWholeFile(temp.Path() / L"sub" / L"data.txt", {'c', 'o', 'm', 'p', 'a', 'n', 'i', 'o', 'n'});
     control.base = folder;
     std::vector<std::string> lines;
     SetContentManagerDiagnosticObserver([&](const std::string& line) { lines.push_back(line); });
@@ -512,9 +500,6 @@ TEST(ContentManagerWin, FileRequestsUnderAPseudoPathOpenFilesUnderTheBase)
     EXPECT_EQ(manager.CreateFile(unknown.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr),
               INVALID_HANDLE_VALUE);
     SetContentManagerDiagnosticObserver(nullptr);
-    DeleteFileW(plainW.c_str());
-    RemoveDirectoryW((folder + L"\\sub").c_str());
-    RemoveDirectoryW(folder.c_str());
 }
 
 TEST(ContentManagerWin, TheFirstManagerIsTheProcessManager)

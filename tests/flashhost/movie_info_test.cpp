@@ -1,11 +1,11 @@
 #include "flashhost/movie_info.h"
 
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <random>
 #include <vector>
 
+#include "tests/support/deflate.h"
 #include "tests/support/swf_writer.h"
 
 namespace {
@@ -18,13 +18,7 @@ std::vector<uint8_t> Header(std::string_view signatureAndVersion, uint32_t fileL
   return out;
 }
 
-std::vector<uint8_t> Deflate(std::span<const uint8_t> data) {
-  uLongf size = compressBound(static_cast<uLong>(data.size()));
-  std::vector<uint8_t> out(size);
-  EXPECT_EQ(compress2(out.data(), &size, data.data(), static_cast<uLong>(data.size()), 6), Z_OK);
-  out.resize(size);
-  return out;
-}
+using swfp::test::Deflate;
 
 void ExpectDefaults(const SwfHeaderInfo& info) {
   EXPECT_TRUE(info.Compressed);

@@ -83,6 +83,15 @@ TEST(SelectionGlide, EasesInAndLandsExactlyOnTheTarget)
     }
     EXPECT_LT(path.size(), 80u);
 
+    // Four pixels: six steps stand still while the divisor falls from 10 to 5
+    // (4 div 10 .. 4 div 5 are 0), then 4 div 4, 3 div 3, 2 div 2, 1 div 1.
+    SelectionGlide short_({0, 0}, {4, 0});
+    path.clear();
+    while (!short_.Arrived() && path.size() < 20)
+        path.push_back(short_.Step());
+    EXPECT_EQ(path, (std::vector<NavPoint>{{0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0},
+                                           {0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}}));
+
     SelectionGlide back({50, 50}, {3, 50});
     while (!back.Arrived())
         back.Step();

@@ -16,26 +16,13 @@
 
 #include "flashhost/flash_interfaces_win.h"
 #include "standin/com_adopt_win.h"
+#include "winbase/bstr_win.h"
 
 namespace standin_test {
 
 using Microsoft::WRL::ComPtr;
 
-// Owns a BSTR.
-class Bstr {
- public:
-  explicit Bstr(const std::wstring& s) : b_(SysAllocStringLen(s.data(), static_cast<UINT>(s.size()))) {}
-  Bstr() = default;
-  ~Bstr() { SysFreeString(b_); }
-  Bstr(const Bstr&) = delete;
-  Bstr& operator=(const Bstr&) = delete;
-  operator BSTR() const { return b_; }
-  BSTR* out() { SysFreeString(b_); b_ = nullptr; return &b_; }
-  std::wstring str() const { return b_ ? std::wstring(b_, SysStringLen(b_)) : std::wstring(); }
-
- private:
-  BSTR b_ = nullptr;
-};
+using swfp::win::Bstr;
 
 std::string Narrow(const std::wstring& w);
 

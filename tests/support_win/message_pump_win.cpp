@@ -6,12 +6,19 @@ namespace swfp::wintest {
 
 namespace {
 
-void DispatchWaiting()
+using Clock = std::chrono::steady_clock;
+
+// Dispatches one waiting message, or waits up to `wait` for one to arrive.
+// One message at a time: a timer whose handler takes longer than its interval
+// would otherwise keep a "dispatch everything waiting" loop busy for ever.
+void DispatchOneOrWait(std::chrono::milliseconds wait)
 {
     MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
+    } else {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(wait.count()), QS_ALLINPUT);
     }
 }
 
@@ -19,21 +26,19 @@ void DispatchWaiting()
 
 void Pump(int milliseconds)
 {
-    const DWORD start = GetTickCount();
+    const auto end = Clock::now() + std::chrono::milliseconds(milliseconds);
     do {
-        DispatchWaiting();
-        Sleep(5);
-    } while (GetTickCount() - start < static_cast<DWORD>(milliseconds));
+        DispatchOneOrWait(std::chrono::milliseconds(5));
+    } while (Clock::now() < end);
 }
 
 bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout)
 {
-    const DWORD start = GetTickCount();
+    const auto end = Clock::now() + timeout;
     while (!done()) {
-        if (GetTickCount() - start > static_cast<DWORD>(timeout.count()))
+        if (Clock::now() >= end)
             return false;
-        DispatchWaiting();
-        Sleep(5);
+        DispatchOneOrWait(std::chrono::milliseconds(5));
     }
     return true;
 }

@@ -80,7 +80,7 @@ TEST(Align, AnchorsKeepDistancesOnResize) {
   EXPECT_EQ(items[0].bounds, (Bounds{21, 48, 360, 15}));
   EXPECT_EQ(items[1].bounds, (Bounds{612, 127, 124, 15}));
   EXPECT_EQ(items[2].bounds, (Bounds{8, 4, 50, 10}));
-  EXPECT_EQ(items[3].bounds.left, (325 * 750 / 650) - 25);
+  EXPECT_EQ(items[3].bounds.left, 350);  // centre 325 of 650 is 375 of 750, less half of 50
 
   // Shrinking far below the design never yields a negative size.
   resolveLayout({100, 133}, items);

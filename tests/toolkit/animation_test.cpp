@@ -12,8 +12,8 @@ const AnimationTable kTable{
     {"rewind_press", {4, 48}}, {"rewind_pressed", {48}},
 };
 
-std::array<SlotSpec, kButtonSlotCount> RewindSlots(Millis press) {
-  std::array<SlotSpec, kButtonSlotCount> s{};
+std::array<SlotAnimation, kButtonSlotCount> RewindSlots(Millis press) {
+  std::array<SlotAnimation, kButtonSlotCount> s{};
   s[size_t(ButtonSlot::Enabled)] = {"rewind_enable", AnimDirection::Forward, 100};
   s[size_t(ButtonSlot::MouseEnter)] = {"rewind_enter", AnimDirection::Forward, 50};
   s[size_t(ButtonSlot::MouseOver)] = {"rewind_active", AnimDirection::Forward, 100};

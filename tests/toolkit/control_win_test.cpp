@@ -2,6 +2,8 @@
 // windows, error reports, timers.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <windows.h>
 
 #include <stdexcept>
@@ -156,21 +158,28 @@ TEST_F(Fixture, GraphicChildrenGetMouseInputAndRunTheirAction) {
   EXPECT_EQ(form.ControlAtPos(22, 22), nullptr);
 }
 
-TEST_F(Fixture, TimerTicksFromTheMessageLoop) {
+TEST_F(Fixture, TimerTicksFromTheMessageLoopUntilDisabled) {
   auto& t = form.Make<TTimer>();
-  int ticks = 0;
+  auto& other = form.Make<TTimer>();
+  int ticks = 0, otherTicks = 0;
   t.OnTimer = [&](TComponent&) { ++ticks; };
+  other.OnTimer = [&](TComponent&) { ++otherTicks; };
+  // Runs the loop until done() holds, waiting for messages in between, for at most three seconds.
+  auto loopUntil = [](const std::function<bool()>& done) {
+    const ULONGLONG until = GetTickCount64() + 3000;
+    while (!done() && GetTickCount64() < until) {
+      Application().ProcessMessages();
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    return done();
+  };
   t.SetInterval(10);
-  const ULONGLONG until = GetTickCount64() + 3000;
-  while (ticks < 2 && GetTickCount64() < until) {
-    Application().ProcessMessages();
-    Sleep(5);
-  }
-  EXPECT_GE(ticks, 2);
+  ASSERT_TRUE(loopUntil([&] { return ticks >= 2; }));
   t.SetEnabled(false);
   const int stopped = ticks;
-  Sleep(50);
-  Application().ProcessMessages();
+  // While another timer of the same interval ticks three times, the disabled one stays silent.
+  other.SetInterval(10);
+  ASSERT_TRUE(loopUntil([&] { return otherTicks >= 3; }));
   EXPECT_EQ(ticks, stopped);
 }
 

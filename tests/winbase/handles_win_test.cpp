@@ -1,4 +1,5 @@
 #include "winbase/handles_win.h"
+#include "winbase/bstr_win.h"
 
 #include <gtest/gtest.h>
 
@@ -118,4 +119,16 @@ TEST(UniqueRegKey, OpensThroughPutAndCloses)
     EXPECT_NE(RegQueryInfoKeyW(raw, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr, nullptr,
                                nullptr, nullptr),
               ERROR_SUCCESS);
+}
+
+TEST(Bstr, KeepsEmbeddedNullsAndHandsOverOnMove)
+{
+    Bstr text(std::wstring(L"a\0b", 3));
+    EXPECT_EQ(SysStringLen(text.get()), 3u);
+    EXPECT_EQ(text.str(), std::wstring(L"a\0b", 3));
+    *text.out() = SysAllocString(L"new");  // what a COM member hands back replaces it
+    Bstr moved(std::move(text));
+    EXPECT_EQ(text.get(), nullptr);
+    EXPECT_EQ(moved.str(), L"new");
+    EXPECT_EQ(Bstr().str(), L"");
 }
