@@ -6,6 +6,8 @@
 #include "flashrt/pe_exports.h"
 #include "flashrt/pe_imports.h"
 #include "flashrt/pe_mapping.h"
+#include "flashrt/pe_tls.h"
+#include "flashrt/pc_to_file_header_win.h"
 
 namespace flashrt {
 
@@ -34,6 +36,8 @@ public:
     }
     uint64_t Hook(const char* libraryName, const pe::ImportedName& import) override
     {
+        if (!import.ByOrdinal() && ClassifyLoaderImport(import.name) == LoaderImport::RtlPcToFileHeader)
+            return AddressOf(PcToFileHeaderSubstitute());
         return AddressOf(loader_.GetImportHook(libraryName, ProcName(import)));
     }
     uint64_t Resolve(const char*, const pe::ImportedName& import) override
@@ -89,6 +93,12 @@ void TDLLLoader::Map(std::span<const uint8_t> file)
         pe::ApplyRelocations(headers_, image, reinterpret_cast<uintptr_t>(region_) - headers_.imageBase);
         LoaderImportBinder binder(*this);
         pe::BindImports(headers_, image, binder);
+        // The TLS index and every thread's block are in place before any of
+        // the module's code runs; the index may lie in a read-only section.
+        if (auto tls = pe::ReadTlsDirectory(headers_, image, reinterpret_cast<uintptr_t>(region_))) {
+            tls_ = std::move(*tls);
+            staticTls_ = std::make_unique<StaticTls>(tls_, base);
+        }
 
         // The headers stay read-write; where sections share a page the later one wins.
         for (const pe::Section& s : headers_.sections) {
@@ -109,9 +119,13 @@ void TDLLLoader::Map(std::span<const uint8_t> file)
             functionTableAdded_ = true;
         }
 #endif
+        // From here a throw inside the module can ask which image it lies in.
+        RegisterMappedImage(region_, imageSize_);
+        registered_ = true;
         attached_ = true;
         RunTlsCallbacks(DLL_PROCESS_ATTACH);
         CallEntry(DLL_PROCESS_ATTACH);
+        if (staticTls_) staticTls_->EnableThreadCallbacks(true);
         imageBase_ = region_;
     } catch (...) {
         Unload();
@@ -130,29 +144,25 @@ void TDLLLoader::CallEntry(DWORD reason) noexcept
 
 void TDLLLoader::RunTlsCallbacks(DWORD reason) noexcept
 {
-    const pe::DataDirectory& dir = headers_.Directory(pe::kTlsDirectory);
-    if (dir.empty() || dir.size < sizeof(IMAGE_TLS_DIRECTORY)) return;
+    // The callbacks' addresses were checked to lie inside the image when the
+    // directory was read.
     auto* base = static_cast<uint8_t*>(region_);
-    const auto inImage = [&](uintptr_t va, size_t length) {
-        const uintptr_t start = reinterpret_cast<uintptr_t>(base);
-        return va >= start && va - start <= imageSize_ && length <= imageSize_ - (va - start);
-    };
-    const auto* tls = reinterpret_cast<const IMAGE_TLS_DIRECTORY*>(base + dir.rva);
-    // The directory holds addresses, already moved by the relocations.
-    for (uintptr_t at = static_cast<uintptr_t>(tls->AddressOfCallBacks); at && inImage(at, sizeof(void*));
-         at += sizeof(void*)) {
-        const auto callback = *reinterpret_cast<const uintptr_t*>(at);
-        if (!callback || !inImage(callback, 1)) break;
-        reinterpret_cast<PIMAGE_TLS_CALLBACK>(callback)(base, reason, nullptr);
-    }
+    for (uint32_t rva : tls_.callbackRvas) reinterpret_cast<PIMAGE_TLS_CALLBACK>(base + rva)(base, reason, nullptr);
 }
 
 void TDLLLoader::Unload() noexcept
 {
+    if (staticTls_) staticTls_->EnableThreadCallbacks(false);
     if (attached_) {
         CallEntry(DLL_PROCESS_DETACH);
         RunTlsCallbacks(DLL_PROCESS_DETACH);
         attached_ = false;
+    }
+    // Every thread's block goes back after the module's last word.
+    staticTls_.reset();
+    if (registered_) {
+        UnregisterMappedImage(region_);
+        registered_ = false;
     }
 #ifdef _WIN64
     if (functionTableAdded_) {

@@ -6,10 +6,13 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
 #include "flashrt/pe_image.h"
+#include "flashrt/pe_tls.h"
+#include "flashrt/static_tls_win.h"
 
 namespace flashrt {
 
@@ -58,6 +61,9 @@ private:
     pe::PeHeaders headers_{};
     bool functionTableAdded_ = false;
     bool attached_ = false;
+    bool registered_ = false;
+    pe::TlsLayout tls_{};  // no callbacks and no slot when the module has no TLS directory
+    std::unique_ptr<StaticTls> staticTls_;  // known to the RtlPcToFileHeader substitute
 };
 
 }  // namespace flashrt

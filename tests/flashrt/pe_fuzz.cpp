@@ -10,6 +10,7 @@
 #include "flashrt/pe_inspect.h"
 #include "flashrt/pe_mapping.h"
 #include "flashrt/pe_resources.h"
+#include "flashrt/pe_tls.h"
 #include "flashrt/pe_version.h"
 
 using namespace flashrt::pe;
@@ -43,6 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (h.sizeOfImage > (16u << 20)) return;  // large images only slow the search down
         std::vector<uint8_t> image = MapToBuffer(h, file);
         Try([&] { ApplyRelocations(h, image, size > 8 ? 0x10000ull * data[8] : 0x10000); });
+        Try([&] { ReadTlsDirectory(h, image, h.imageBase); });
         Try([&] {
             CountingBinder binder;
             BindImports(h, image, binder);
