@@ -6,6 +6,7 @@
 #include "flashrt/pe_exports.h"
 #include "flashrt/pe_imports.h"
 #include "flashrt/pe_mapping.h"
+#include "flashrt/pe_stream.h"
 #include "flashrt/pe_tls.h"
 #include "flashrt/pc_to_file_header_win.h"
 
@@ -63,33 +64,22 @@ TDLLLoader::~TDLLLoader()
 
 FARPROC TDLLLoader::GetImportHook(LPCSTR, LPCSTR) { return nullptr; }
 
+TDLLLoader::TDLLLoader(pe::ByteSource& source) { Map(source); }
+
 void TDLLLoader::Map(std::span<const uint8_t> file)
 {
-    headers_ = pe::ParseHeaders(file, pe::Layout::File);
-#ifdef _WIN64
-    const bool fits = headers_.is64 && headers_.machine == pe::kMachineAmd64;
-#else
-    const bool fits = !headers_.is64 && headers_.machine == pe::kMachineI386;
-#endif
-    if (!fits) throw pe::PeError("the module's machine " + pe::Hex(headers_.machine) + " does not match this process");
-    const bool relocatable = !(headers_.fileCharacteristics & pe::kFileRelocsStripped) ||
-                             !headers_.Directory(pe::kRelocationDirectory).empty();
+    pe::SpanSource source(file);
+    Map(source);
+}
 
+void TDLLLoader::Map(pe::ByteSource& source)
+{
     try {
-        imageSize_ = headers_.sizeOfImage;
-        // The preferred base first, as the system loader does: there nothing needs
-        // relocating. A module without relocations can only run there.
-        region_ = VirtualAlloc(reinterpret_cast<void*>(static_cast<uintptr_t>(headers_.imageBase)), imageSize_,
-                               MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
-        if (!region_ && relocatable) region_ = VirtualAlloc(nullptr, imageSize_, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
-        if (!region_) {
-            if (!relocatable) throw pe::PeError("the module has no relocations and its preferred base is taken");
-            throw PlatformError("VirtualAlloc of " + std::to_string(imageSize_) + " bytes");
-        }
-        const std::span<uint8_t> image(static_cast<uint8_t*>(region_), imageSize_);
+        // The region is reserved once the headers are read; the sections are
+        // then read straight into it.
+        headers_ = pe::StreamImage(source, [this](const pe::PeHeaders& h) { return Reserve(h); });
         auto* base = static_cast<uint8_t*>(region_);
-
-        pe::CopyHeadersAndSections(headers_, file, image);
+        const std::span<uint8_t> image(base, imageSize_);
         pe::ApplyRelocations(headers_, image, reinterpret_cast<uintptr_t>(region_) - headers_.imageBase);
         LoaderImportBinder binder(*this);
         pe::BindImports(headers_, image, binder);
@@ -131,6 +121,29 @@ void TDLLLoader::Map(std::span<const uint8_t> file)
         Unload();
         throw;
     }
+}
+
+std::span<uint8_t> TDLLLoader::Reserve(const pe::PeHeaders& h)
+{
+#ifdef _WIN64
+    const bool fits = h.is64 && h.machine == pe::kMachineAmd64;
+#else
+    const bool fits = !h.is64 && h.machine == pe::kMachineI386;
+#endif
+    if (!fits) throw pe::PeError("the module's machine " + pe::Hex(h.machine) + " does not match this process");
+    const bool relocatable = !(h.fileCharacteristics & pe::kFileRelocsStripped) ||
+                             !h.Directory(pe::kRelocationDirectory).empty();
+    imageSize_ = h.sizeOfImage;
+    // The preferred base first, as the system loader does: there nothing needs
+    // relocating. A module without relocations can only run there.
+    region_ = VirtualAlloc(reinterpret_cast<void*>(static_cast<uintptr_t>(h.imageBase)), imageSize_,
+                           MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+    if (!region_ && relocatable) region_ = VirtualAlloc(nullptr, imageSize_, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+    if (!region_) {
+        if (!relocatable) throw pe::PeError("the module has no relocations and its preferred base is taken");
+        throw PlatformError("VirtualAlloc of " + std::to_string(imageSize_) + " bytes");
+    }
+    return {static_cast<uint8_t*>(region_), imageSize_};
 }
 
 void TDLLLoader::CallEntry(DWORD reason) noexcept

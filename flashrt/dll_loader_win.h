@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "flashrt/pe_image.h"
+#include "flashrt/pe_stream.h"
 #include "flashrt/pe_tls.h"
 #include "flashrt/static_tls_win.h"
 
@@ -22,6 +23,9 @@ public:
     // image raises pe::PeError, a failed platform call std::runtime_error; either
     // way everything acquired so far is given back. The bytes are not kept.
     explicit TDLLLoader(std::span<const uint8_t> image);
+    // Maps the image as it is read from source, front to back, each section
+    // straight into its place (see pe_stream.h): no second copy of the file.
+    explicit TDLLLoader(pe::ByteSource& source);
     virtual ~TDLLLoader();
     TDLLLoader(const TDLLLoader&) = delete;
     TDLLLoader& operator=(const TDLLLoader&) = delete;
@@ -42,6 +46,7 @@ protected:
     struct DeferMapping {};
     explicit TDLLLoader(DeferMapping) {}
     void Map(std::span<const uint8_t> image);
+    void Map(pe::ByteSource& source);
 
     // A replacement for an import, or nullptr to resolve it normally. procName is
     // a name, or an ordinal below 0x10000.
@@ -49,6 +54,7 @@ protected:
 
 private:
     friend class LoaderImportBinder;
+    std::span<uint8_t> Reserve(const pe::PeHeaders& headers);
     void Unload() noexcept;
     void CallEntry(DWORD reason) noexcept;
     void RunTlsCallbacks(DWORD reason) noexcept;

@@ -13,6 +13,7 @@
 #include "flashrt/pe_inspect.h"
 #include "flashrt/pe_mapping.h"
 #include "flashrt/pe_resources.h"
+#include "flashrt/pe_stream.h"
 #include "flashrt/pe_tls.h"
 #include "flashrt/pe_version.h"
 #include "pe_fixture.h"
@@ -125,6 +126,61 @@ TEST_P(FixtureTest, RelocationsMoveEveryAbsoluteAddressByDelta)
     std::vector<uint8_t> same = image;
     EXPECT_GT(ApplyRelocations(headers, same, 0), 0u);
     EXPECT_EQ(same, image);
+}
+
+// Gives at most a few bytes per read, as a pipe or an inflater may.
+class TricklingSource : public ByteSource {
+public:
+    explicit TricklingSource(std::span<const uint8_t> bytes) : bytes_(bytes) {}
+    size_t Read(std::span<uint8_t> into) override
+    {
+        const size_t n = std::min({into.size(), bytes_.size() - at_, size_t(7)});
+        std::copy_n(bytes_.begin() + at_, n, into.begin());
+        at_ += n;
+        return n;
+    }
+
+private:
+    std::span<const uint8_t> bytes_;
+    size_t at_ = 0;
+};
+
+std::vector<uint8_t> Stream(std::span<const uint8_t> file)
+{
+    TricklingSource source(file);
+    std::vector<uint8_t> region;
+    StreamImage(source, [&](const PeHeaders& h) {
+        region.assign(h.sizeOfImage, 0);
+        return std::span<uint8_t>(region);
+    });
+    return region;
+}
+
+TEST_P(FixtureTest, StreamingMapsTheSameImageAsTheWholeFileCopy)
+{
+    EXPECT_EQ(Stream(file), image);
+}
+
+TEST_P(FixtureTest, StreamingRefusesCutFilesAndRawDataThatWouldBeReadTwice)
+{
+    const auto layout = ReadLayout(file);
+    const std::vector<std::pair<const char*, std::function<void(std::vector<uint8_t>&)>>> damages = {
+        {"ends at byte", [&](auto& f) { f.resize(f.size() / 2); }},
+        {"ends at byte", [&](auto& f) { f.resize(0x30); }},
+        {"overlaps", [&](auto& f) { Put32(f, layout.Section(1) + 20, Get32(f, layout.Section(0) + 20)); }},
+        {"overlaps", [&](auto& f) { Put32(f, layout.Section(0) + 20, 0x10); }},
+        {"outside SizeOfHeaders", [&](auto& f) { Put32(f, layout.optional + 60, uint32_t(layout.sectionTable)); }},
+    };
+    for (const auto& [expected, damage] : damages) {
+        std::vector<uint8_t> damaged = file;
+        damage(damaged);
+        try {
+            Stream(damaged);
+            ADD_FAILURE() << expected << ": accepted";
+        } catch (const PeError& e) {
+            EXPECT_NE(std::string(e.what()).find(expected), std::string::npos) << e.what();
+        }
+    }
 }
 
 struct RecordedImport {

@@ -10,6 +10,7 @@
 #include "flashrt/pe_inspect.h"
 #include "flashrt/pe_mapping.h"
 #include "flashrt/pe_resources.h"
+#include "flashrt/pe_stream.h"
 #include "flashrt/pe_tls.h"
 #include "flashrt/pe_version.h"
 
@@ -39,6 +40,15 @@ void Try(Step step)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const std::span<const uint8_t> file(data, size);
+    Try([&] {
+        SpanSource source(file);
+        std::vector<uint8_t> region;
+        StreamImage(source, [&](const PeHeaders& h) {
+            if (h.sizeOfImage > (16u << 20)) throw PeError("large images only slow the search down");
+            region.assign(h.sizeOfImage, 0);
+            return std::span<uint8_t>(region);
+        });
+    });
     Try([&] {
         const PeHeaders h = ParseHeaders(file, Layout::File);
         if (h.sizeOfImage > (16u << 20)) return;  // large images only slow the search down
