@@ -1,8 +1,9 @@
 #pragma once
-// Maps a PE library image held in memory the way the system loader would, without
-// the system loader ever knowing the module: sections, relocations, imports (each
-// offered to GetImportHook first), page protections, exception tables, TLS
-// callbacks and the entry routine.
+// Maps a PE library image the way the system loader would, without the system
+// loader ever knowing the module: sections (read straight into the image),
+// relocations, imports (each offered to GetImportHook first; RtlPcToFileHeader
+// is always answered by the loader itself), static TLS with its callbacks, page
+// protections, exception tables and the entry routine.
 #include <windows.h>
 
 #include <cstdint>
