@@ -25,7 +25,7 @@ public:
     void ReadExactly(uint8_t* into, uint64_t length, const char* what)
     {
         while (length) {
-            const size_t piece = static_cast<size_t>(std::min<uint64_t>(length, 1u << 20));
+            const size_t piece = static_cast<size_t>(std::min<uint64_t>(length, 1u << 30));
             const size_t got = source_.Read({into, piece});
             if (got == 0)
                 throw PeError(std::string("the module ends at byte ") + std::to_string(position_) + " inside " + what);
