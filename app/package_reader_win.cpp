@@ -74,8 +74,12 @@ void InstallCustomCursor(std::span<const uint8_t> payload)
 
 void InstallRuntimeModule(std::span<const uint8_t> payload)
 {
-    const std::vector<uint8_t> image = InflateRuntimeModule(payload);
-    LoadFlashOCXCodeFromStream(image);
+    // Inflated straight into the module's sections as the loader maps it. A
+    // damaged block is still an error of the package, not only a module that
+    // fails to map.
+    InflateSource source(payload);
+    LoadFlashOCXCodeFromStream(source);
+    source.Finish();
 }
 
 // Returns false when the warning was shown and start-up must end.

@@ -7,6 +7,9 @@
 #include "flashrt/pe_exports.h"
 #include "flashrt/pe_imports.h"
 #include "flashrt/pe_mapping.h"
+#include "flashrt/pe_stream.h"
+#include "flashrt/pe_tls.h"
+#include "flashrt/pc_to_file_header_win.h"
 
 namespace flashrt {
 
@@ -50,6 +53,8 @@ public:
     }
     uint64_t Hook(const char* libraryName, const pe::ImportedName& import) override
     {
+        if (!import.ByOrdinal() && ClassifyLoaderImport(import.name) == LoaderImport::RtlPcToFileHeader)
+            return AddressOf(PcToFileHeaderSubstitute());
         return AddressOf(loader_.GetImportHook(libraryName, ProcName(import)));
     }
     uint64_t Resolve(const char*, const pe::ImportedName& import) override
@@ -75,36 +80,31 @@ TDLLLoader::~TDLLLoader()
 
 FARPROC TDLLLoader::GetImportHook(LPCSTR, LPCSTR) { return nullptr; }
 
+TDLLLoader::TDLLLoader(pe::ByteSource& source) { Map(source); }
+
 void TDLLLoader::Map(std::span<const uint8_t> file)
 {
-    headers_ = pe::ParseHeaders(file, pe::Layout::File);
-#ifdef _WIN64
-    const bool fits = headers_.is64 && headers_.machine == pe::kMachineAmd64;
-#else
-    const bool fits = !headers_.is64 && headers_.machine == pe::kMachineI386;
-#endif
-    if (!fits) throw pe::PeError("the module's machine " + pe::Hex(headers_.machine) + " does not match this process");
-    const bool relocatable = !(headers_.fileCharacteristics & pe::kFileRelocsStripped) ||
-                             !headers_.Directory(pe::kRelocationDirectory).empty();
+    pe::SpanSource source(file);
+    Map(source);
+}
 
+void TDLLLoader::Map(pe::ByteSource& source)
+{
     try {
-        imageSize_ = headers_.sizeOfImage;
-        // The preferred base first, as the system loader does: there nothing needs
-        // relocating. A module without relocations can only run there.
-        region_ = VirtualAlloc(reinterpret_cast<void*>(static_cast<uintptr_t>(headers_.imageBase)), imageSize_,
-                               MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
-        if (!region_ && relocatable) region_ = VirtualAlloc(nullptr, imageSize_, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
-        if (!region_) {
-            if (!relocatable) throw pe::PeError("the module has no relocations and its preferred base is taken");
-            throw PlatformError("VirtualAlloc of " + std::to_string(imageSize_) + " bytes");
-        }
-        const std::span<uint8_t> image(static_cast<uint8_t*>(region_), imageSize_);
+        // The region is reserved once the headers are read; the sections are
+        // then read straight into it.
+        headers_ = pe::StreamImage(source, [this](const pe::PeHeaders& h) { return Reserve(h); });
         auto* base = static_cast<uint8_t*>(region_);
-
-        pe::CopyHeadersAndSections(headers_, file, image);
+        const std::span<uint8_t> image(base, imageSize_);
         pe::ApplyRelocations(headers_, image, reinterpret_cast<uintptr_t>(region_) - headers_.imageBase);
         LoaderImportBinder binder(*this);
         pe::BindImports(headers_, image, binder);
+        // The TLS index and every thread's block are in place before any of
+        // the module's code runs; the index may lie in a read-only section.
+        if (auto tls = pe::ReadTlsDirectory(headers_, image, reinterpret_cast<uintptr_t>(region_))) {
+            tls_ = std::move(*tls);
+            staticTls_ = std::make_unique<StaticTls>(tls_, base);
+        }
 
         // The headers stay read-write; where sections share a page the later one wins.
         for (const pe::Section& s : headers_.sections) {
@@ -125,6 +125,9 @@ void TDLLLoader::Map(std::span<const uint8_t> file)
             functionTableAdded_ = true;
         }
 #endif
+        // From here a throw inside the module can ask which image it lies in.
+        RegisterMappedImage(region_, imageSize_);
+        registered_ = true;
         attached_ = true;
         if (!ContainFaults([this] {
                 RunTlsCallbacks(DLL_PROCESS_ATTACH);
@@ -133,11 +136,35 @@ void TDLLLoader::Map(std::span<const uint8_t> file)
             attached_ = false;  // a module that faulted in its attach gets no detach call
             throw std::runtime_error("the module faulted in its entry routine");
         }
+        if (staticTls_) staticTls_->EnableThreadCallbacks(true);
         imageBase_ = region_;
     } catch (...) {
         Unload();
         throw;
     }
+}
+
+std::span<uint8_t> TDLLLoader::Reserve(const pe::PeHeaders& h)
+{
+#ifdef _WIN64
+    const bool fits = h.is64 && h.machine == pe::kMachineAmd64;
+#else
+    const bool fits = !h.is64 && h.machine == pe::kMachineI386;
+#endif
+    if (!fits) throw pe::PeError("the module's machine " + pe::Hex(h.machine) + " does not match this process");
+    const bool relocatable = !(h.fileCharacteristics & pe::kFileRelocsStripped) ||
+                             !h.Directory(pe::kRelocationDirectory).empty();
+    imageSize_ = h.sizeOfImage;
+    // The preferred base first, as the system loader does: there nothing needs
+    // relocating. A module without relocations can only run there.
+    region_ = VirtualAlloc(reinterpret_cast<void*>(static_cast<uintptr_t>(h.imageBase)), imageSize_,
+                           MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+    if (!region_ && relocatable) region_ = VirtualAlloc(nullptr, imageSize_, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+    if (!region_) {
+        if (!relocatable) throw pe::PeError("the module has no relocations and its preferred base is taken");
+        throw PlatformError("VirtualAlloc of " + std::to_string(imageSize_) + " bytes");
+    }
+    return {static_cast<uint8_t*>(region_), imageSize_};
 }
 
 void TDLLLoader::CallEntry(DWORD reason) noexcept
@@ -151,25 +178,15 @@ void TDLLLoader::CallEntry(DWORD reason) noexcept
 
 void TDLLLoader::RunTlsCallbacks(DWORD reason) noexcept
 {
-    const pe::DataDirectory& dir = headers_.Directory(pe::kTlsDirectory);
-    if (dir.empty() || dir.size < sizeof(IMAGE_TLS_DIRECTORY)) return;
+    // The callbacks' addresses were checked to lie inside the image when the
+    // directory was read.
     auto* base = static_cast<uint8_t*>(region_);
-    const auto inImage = [&](uintptr_t va, size_t length) {
-        const uintptr_t start = reinterpret_cast<uintptr_t>(base);
-        return va >= start && va - start <= imageSize_ && length <= imageSize_ - (va - start);
-    };
-    const auto* tls = reinterpret_cast<const IMAGE_TLS_DIRECTORY*>(base + dir.rva);
-    // The directory holds addresses, already moved by the relocations.
-    for (uintptr_t at = static_cast<uintptr_t>(tls->AddressOfCallBacks); at && inImage(at, sizeof(void*));
-         at += sizeof(void*)) {
-        const auto callback = *reinterpret_cast<const uintptr_t*>(at);
-        if (!callback || !inImage(callback, 1)) break;
-        reinterpret_cast<PIMAGE_TLS_CALLBACK>(callback)(base, reason, nullptr);
-    }
+    for (uint32_t rva : tls_.callbackRvas) reinterpret_cast<PIMAGE_TLS_CALLBACK>(base + rva)(base, reason, nullptr);
 }
 
 void TDLLLoader::Unload() noexcept
 {
+    if (staticTls_) staticTls_->EnableThreadCallbacks(false);
     if (attached_) {
         // A fault in the detach still lets the image and the libraries go.
         ContainFaults([this] {
@@ -177,6 +194,12 @@ void TDLLLoader::Unload() noexcept
             RunTlsCallbacks(DLL_PROCESS_DETACH);
         });
         attached_ = false;
+    }
+    // Every thread's block goes back after the module's last word.
+    staticTls_.reset();
+    if (registered_) {
+        UnregisterMappedImage(region_);
+        registered_ = false;
     }
 #ifdef _WIN64
     if (functionTableAdded_) {

@@ -1,15 +1,20 @@
 #pragma once
-// Maps a PE library image held in memory the way the system loader would, without
-// the system loader ever knowing the module: sections, relocations, imports (each
-// offered to GetImportHook first), page protections, exception tables, TLS
-// callbacks and the entry routine.
+// Maps a PE library image the way the system loader would, without the system
+// loader ever knowing the module: sections (read straight into the image),
+// relocations, imports (each offered to GetImportHook first; RtlPcToFileHeader
+// is always answered by the loader itself), static TLS with its callbacks, page
+// protections, exception tables and the entry routine.
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
 #include "flashrt/pe_image.h"
+#include "flashrt/pe_stream.h"
+#include "flashrt/pe_tls.h"
+#include "flashrt/static_tls_win.h"
 
 namespace flashrt {
 
@@ -19,6 +24,9 @@ public:
     // image raises pe::PeError, a failed platform call std::runtime_error; either
     // way everything acquired so far is given back. The bytes are not kept.
     explicit TDLLLoader(std::span<const uint8_t> image);
+    // Maps the image as it is read from source, front to back, each section
+    // straight into its place (see pe_stream.h): no second copy of the file.
+    explicit TDLLLoader(pe::ByteSource& source);
     virtual ~TDLLLoader();
     TDLLLoader(const TDLLLoader&) = delete;
     TDLLLoader& operator=(const TDLLLoader&) = delete;
@@ -39,6 +47,7 @@ protected:
     struct DeferMapping {};
     explicit TDLLLoader(DeferMapping) {}
     void Map(std::span<const uint8_t> image);
+    void Map(pe::ByteSource& source);
 
     // A replacement for an import, or nullptr to resolve it normally. procName is
     // a name, or an ordinal below 0x10000.
@@ -46,6 +55,7 @@ protected:
 
 private:
     friend class LoaderImportBinder;
+    std::span<uint8_t> Reserve(const pe::PeHeaders& headers);
     void Unload() noexcept;
     void CallEntry(DWORD reason) noexcept;
     void RunTlsCallbacks(DWORD reason) noexcept;
@@ -58,6 +68,9 @@ private:
     pe::PeHeaders headers_{};
     bool functionTableAdded_ = false;
     bool attached_ = false;
+    bool registered_ = false;
+    pe::TlsLayout tls_{};  // no callbacks and no slot when the module has no TLS directory
+    std::unique_ptr<StaticTls> staticTls_;  // known to the RtlPcToFileHeader substitute
 };
 
 }  // namespace flashrt

@@ -9,6 +9,8 @@
 
 #include "flashrt/fault_containment_win.h"
 #include "flashrt/flash_ocx_loader_win.h"
+#include "flashrt/handle_source_win.h"
+#include "flashrt/pe_stream.h"
 #include "flashrt/import_hooks_win.h"
 #include "flashrt/pe_version.h"
 #include "winbase/handles_win.h"
@@ -37,23 +39,6 @@ std::optional<std::string> RegisteredModulePath(DWORD bufferSize)
     return std::string(buffer.data());
 }
 
-std::vector<uint8_t> ReadWholeFile(const std::string& path)
-{
-    const swfp::win::UniqueFile file(
-        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!file) return {};
-    std::vector<uint8_t> bytes;
-    LARGE_INTEGER size{};
-    if (GetFileSizeEx(file.get(), &size) && size.QuadPart > 0 && size.QuadPart < (1ll << 30)) {
-        bytes.resize(static_cast<size_t>(size.QuadPart));
-        DWORD read = 0;
-        if (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-            read != bytes.size())
-            bytes.clear();
-    }
-    return bytes;
-}
-
 }  // namespace
 
 TFlashOCXCodeProviderBasedOnStream::TFlashOCXCodeProviderBasedOnStream() = default;
@@ -69,15 +54,28 @@ TFlashOCXCodeProviderBasedOnStream::~TFlashOCXCodeProviderBasedOnStream()
     loader_.reset();  // runs the module's detach and unloads it
 }
 
+TFlashOCXCodeProviderBasedOnStream::TFlashOCXCodeProviderBasedOnStream(pe::ByteSource& moduleSource)
+{
+    LoadModule(moduleSource);
+}
+
 void TFlashOCXCodeProviderBasedOnStream::LoadModule(std::span<const uint8_t> moduleImage)
 {
     entry_ = nullptr;
     loader_.reset();
     if (moduleImage.empty()) return;
+    pe::SpanSource source(moduleImage);
+    LoadModule(source);
+}
+
+void TFlashOCXCodeProviderBasedOnStream::LoadModule(pe::ByteSource& moduleSource)
+{
+    entry_ = nullptr;
+    loader_.reset();
     // A module that cannot be mapped leaves a provider without entry; the
     // failure shows later as E_FAIL from CreateInstance.
     try {
-        loader_ = std::make_unique<TFlashOCXLoader>(moduleImage);
+        loader_ = std::make_unique<TFlashOCXLoader>(moduleSource);
         entry_ = reinterpret_cast<DllGetClassObjectFn>(
             reinterpret_cast<void*>(loader_->GetProcAddress("DllGetClassObject")));
     } catch (...) {
@@ -119,8 +117,13 @@ HRESULT TFlashOCXCodeProviderBasedOnSystemInstalledOCX::CreateInstance(REFIID ii
     if (!looked_) {
         looked_ = true;
         if (const auto path = RegisteredModulePath(261)) {
-            const std::vector<uint8_t> image = ReadWholeFile(*path);
-            if (!image.empty()) LoadModule(image);
+            // The file is read straight into the module's sections.
+            const swfp::win::UniqueFile file(CreateFileA(path->c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                         OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+            if (file) {
+                HandleSource source(file.get());
+                LoadModule(source);
+            }
         }
     }
     return TFlashOCXCodeProviderBasedOnStream::CreateInstance(iid, obj);
@@ -132,6 +135,12 @@ void LoadFlashOCXCodeFromStream(std::span<const uint8_t> moduleImage)
 {
     g_provider.reset();
     g_provider = std::make_unique<TFlashOCXCodeProviderBasedOnStream>(moduleImage);
+}
+
+void LoadFlashOCXCodeFromStream(pe::ByteSource& moduleSource)
+{
+    g_provider.reset();
+    g_provider = std::make_unique<TFlashOCXCodeProviderBasedOnStream>(moduleSource);
 }
 
 uint32_t GetInstalledFlashVersion()

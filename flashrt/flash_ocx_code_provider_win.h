@@ -11,6 +11,9 @@
 
 namespace flashrt {
 
+namespace pe {
+class ByteSource;
+}
 class TFlashOCXLoader;
 struct ContentRedirector;
 
@@ -26,6 +29,9 @@ public:
     // An empty image stands for no stream. The image is not kept. A module that
     // cannot be mapped leaves a provider whose CreateInstance fails.
     explicit TFlashOCXCodeProviderBasedOnStream(std::span<const uint8_t> moduleImage);
+    // Maps the module as it is read from source (no copy of the whole file);
+    // a source that fails or holds no module leaves a provider without entry.
+    explicit TFlashOCXCodeProviderBasedOnStream(pe::ByteSource& moduleSource);
     ~TFlashOCXCodeProviderBasedOnStream() override;
     HRESULT CreateInstance(REFIID iid, void** obj) override;
 
@@ -35,6 +41,7 @@ public:
 protected:
     TFlashOCXCodeProviderBasedOnStream();
     void LoadModule(std::span<const uint8_t> moduleImage);
+    void LoadModule(pe::ByteSource& moduleSource);
 
 private:
     using DllGetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
@@ -59,6 +66,8 @@ TFlashOCXCodeProvider* FlashOCXCodeProvider();
 // Frees the active provider and makes one built on moduleImage the active one
 // (empty span = no stream).
 void LoadFlashOCXCodeFromStream(std::span<const uint8_t> moduleImage);
+// The same for a module read from source as it is mapped.
+void LoadFlashOCXCodeFromStream(pe::ByteSource& moduleSource);
 
 // Packed product version of the registered Flash module, 0 when none.
 uint32_t GetInstalledFlashVersion();

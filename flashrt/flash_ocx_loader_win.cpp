@@ -9,6 +9,11 @@ TFlashOCXLoader::TFlashOCXLoader(std::span<const uint8_t> image) : TDLLLoader(De
     Map(image);
 }
 
+TFlashOCXLoader::TFlashOCXLoader(pe::ByteSource& source) : TDLLLoader(DeferMapping{})
+{
+    Map(source);
+}
+
 FARPROC TFlashOCXLoader::GetImportHook(LPCSTR libraryName, LPCSTR procName)
 {
     return FlashImportSubstitute(libraryName, procName);

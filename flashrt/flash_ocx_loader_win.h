@@ -8,6 +8,7 @@ namespace flashrt {
 class TFlashOCXLoader : public TDLLLoader {
 public:
     explicit TFlashOCXLoader(std::span<const uint8_t> image);
+    explicit TFlashOCXLoader(pe::ByteSource& source);
 
 protected:
     FARPROC GetImportHook(LPCSTR libraryName, LPCSTR procName) override;

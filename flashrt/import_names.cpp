@@ -22,4 +22,9 @@ InterceptedImport ClassifyImport(std::string_view name)
     return InterceptedImport::None;
 }
 
+LoaderImport ClassifyLoaderImport(std::string_view name)
+{
+    return name == "RtlPcToFileHeader" ? LoaderImport::RtlPcToFileHeader : LoaderImport::None;
+}
+
 }  // namespace flashrt

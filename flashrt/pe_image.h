@@ -19,7 +19,10 @@ public:
 // Far above any real runtime module; keeps a damaged header from asking for gigabytes.
 inline constexpr uint32_t kMaxImageSize = 256u << 20;
 
-enum class Layout { File, Mapped };
+// File: bytes is the whole file. Mapped: bytes is the image itself. Headers:
+// bytes holds the headers only, as read from the start of a file; the sections'
+// raw data is not checked against it.
+enum class Layout { File, Mapped, Headers };
 
 enum DirectoryIndex : size_t {
     kExportDirectory = 0,

@@ -3,6 +3,7 @@
 #include "flashrt/pe_exports.h"
 #include "flashrt/pe_imports.h"
 #include "flashrt/pe_mapping.h"
+#include "flashrt/pe_tls.h"
 
 namespace flashrt::pe {
 
@@ -28,6 +29,7 @@ RuntimeModuleInfo InspectRuntimeModule(std::span<const uint8_t> file)
     std::vector<uint8_t> image = MapToBuffer(h, file);
     // Relocating by a whole number of pages checks every block and target.
     ApplyRelocations(h, image, 0x10000);
+    ReadTlsDirectory(h, image, h.is64 ? h.imageBase + 0x10000 : uint32_t(h.imageBase + 0x10000));
     NullBinder binder;
     BindImports(h, image, binder);
     if (!FindExport(h, image, "DllGetClassObject")) throw PeError("the module does not export DllGetClassObject");

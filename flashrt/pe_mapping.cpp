@@ -39,13 +39,60 @@ std::vector<uint8_t> MapToBuffer(const PeHeaders& h, std::span<const uint8_t> fi
     return image;
 }
 
+namespace {
+
+enum RelocationType : uint16_t {
+    kRelAbsolute = 0,
+    kRelHigh = 1,
+    kRelLow = 2,
+    kRelHighLow = 3,
+    kRelHighAdj = 4,
+    kRelDir64 = 10,
+};
+
+// Bytes a fix-up of the type writes; 0 for types the system loader refuses.
+uint32_t FixupWidth(uint16_t type)
+{
+    switch (type) {
+    case kRelHigh:
+    case kRelLow:
+    case kRelHighAdj: return 2;
+    case kRelHighLow: return 4;
+    case kRelDir64: return 8;
+    default: return 0;
+    }
+}
+
+template <typename T>
+T Load(const uint8_t* at)
+{
+    T v;
+    std::memcpy(&v, at, sizeof v);
+    if constexpr (sizeof(T) == 2) return T(LittleEndian16(uint16_t(v)));
+    else if constexpr (sizeof(T) == 4) return T(LittleEndian32(uint32_t(v)));
+    else return T(LittleEndian64(uint64_t(v)));
+}
+
+template <typename T>
+void Store(uint8_t* at, T v)
+{
+    if constexpr (sizeof(T) == 2) v = T(LittleEndian16(uint16_t(v)));
+    else if constexpr (sizeof(T) == 4) v = T(LittleEndian32(uint32_t(v)));
+    else v = T(LittleEndian64(uint64_t(v)));
+    std::memcpy(at, &v, sizeof v);
+}
+
+}  // namespace
+
 size_t ApplyRelocations(const PeHeaders& h, std::span<uint8_t> image, uint64_t delta)
 {
     const DataDirectory& dir = h.Directory(kRelocationDirectory);
     if (dir.size == 0) return 0;
     CheckRange(dir.rva, dir.size, image.size(), "relocation directory");
     const uint64_t end = uint64_t(dir.rva) + dir.size;
-    const uint16_t expected = h.is64 ? 10 : 3;  // DIR64 : HIGHLOW
+    // The 16- and 32-bit kinds add parts of the delta as the system loader
+    // truncates it; a 64-bit word gets the whole of it.
+    const uint32_t delta32 = uint32_t(delta);
     size_t changed = 0;
     uint64_t block = dir.rva;
     while (block < end) {
@@ -58,36 +105,41 @@ size_t ApplyRelocations(const PeHeaders& h, std::span<uint8_t> image, uint64_t d
         const uint32_t count = (blockSize - 8) / 2;
         // When every possible target of the block lies inside the image the
         // words are patched without a check each: large modules carry millions.
-        const bool wholePageInside = uint64_t(page) + 0xFFF + h.PointerSize() <= image.size();
+        const bool wholePageInside = uint64_t(page) + 0xFFF + 8 <= image.size();
         const uint8_t* entries = image.data() + block + 8;
         for (uint32_t i = 0; i < count; ++i) {
-            uint16_t entry;
-            std::memcpy(&entry, entries + 2 * i, 2);
-            entry = uint16_t(LittleEndian16(entry));
+            const uint16_t entry = Load<uint16_t>(entries + 2 * i);
             const uint16_t type = entry >> 12;
-            if (type == 0) continue;
+            if (type == kRelAbsolute) continue;
             const uint64_t target = uint64_t(page) + (entry & 0xFFF);
-            if (type != expected)
-                throw PeError("unsupported relocation type " + std::to_string(type) + " at " + Hex(target));
-            if (!wholePageInside) CheckRange(target, h.PointerSize(), image.size(), "relocation target");
+            const uint32_t width = FixupWidth(type);
+            if (width == 0) throw PeError("unsupported relocation type " + std::to_string(type) + " at " + Hex(target));
+            if (!wholePageInside) CheckRange(target, width, image.size(), "relocation target");
             uint8_t* word = image.data() + target;
-            // At the preferred base the table is still checked, but no page is touched.
-            if (delta == 0) {
-                ++changed;
-                continue;
-            }
-            if (h.is64) {
-                uint64_t value;
-                std::memcpy(&value, word, 8);
-                value = LittleEndian64(LittleEndian64(value) + delta);
-                std::memcpy(word, &value, 8);
-            } else {
-                uint32_t value;
-                std::memcpy(&value, word, 4);
-                value = LittleEndian32(LittleEndian32(value) + uint32_t(delta));
-                std::memcpy(word, &value, 4);
+            // HIGHADJ carries the low half of its 32-bit address in the next
+            // entry, which is consumed with it.
+            int16_t lowHalf = 0;
+            if (type == kRelHighAdj) {
+                if (++i == count)
+                    throw PeError("HIGHADJ relocation at " + Hex(target) + " lacks its second entry");
+                lowHalf = int16_t(Load<uint16_t>(entries + 2 * i));
             }
             ++changed;
+            // At the preferred base the table is still checked, but no page is touched.
+            if (delta == 0) continue;
+            switch (type) {
+            case kRelHighLow: Store<uint32_t>(word, Load<uint32_t>(word) + delta32); break;
+            case kRelDir64: Store<uint64_t>(word, Load<uint64_t>(word) + delta); break;
+            case kRelHigh: Store<uint16_t>(word, uint16_t(Load<uint16_t>(word) + (delta32 >> 16))); break;
+            case kRelLow: Store<uint16_t>(word, uint16_t(Load<uint16_t>(word) + delta32)); break;
+            case kRelHighAdj: {
+                // The full address is high << 16 plus the signed low half; the
+                // result's high half is rounded by the low half's carry.
+                const uint32_t full = (uint32_t(Load<uint16_t>(word)) << 16) + uint32_t(int32_t(lowHalf)) + delta32;
+                Store<uint16_t>(word, uint16_t((full + 0x8000) >> 16));
+                break;
+            }
+            }
         }
         block += 8 + 2 * uint64_t(count);
     }

@@ -17,10 +17,12 @@ void CopyHeadersAndSections(const PeHeaders& headers, std::span<const uint8_t> f
 // A freshly mapped copy of a file image in an ordinary buffer.
 std::vector<uint8_t> MapToBuffer(const PeHeaders& headers, std::span<const uint8_t> file);
 
-// Adds delta to every fix-up of the relocation directory: 32-bit words (HIGHLOW)
-// in PE32 images, 64-bit words (DIR64) in PE32+ images; padding entries are
-// skipped. Any other type is an error. Returns the number of fix-ups; with a
-// delta of zero the table is checked and nothing is written.
+// Applies the relocation directory for a move by delta as the system loader
+// does, in PE32 and PE32+ alike: HIGHLOW (32-bit word), DIR64 (64-bit word),
+// HIGH and LOW (one half of a 32-bit address), HIGHADJ (high half, rounded by
+// the low half held in the entry that follows it); ABSOLUTE entries are padding.
+// Any other type is an error. Returns the number of fix-ups; with a delta of
+// zero the table is checked and nothing is written.
 size_t ApplyRelocations(const PeHeaders& headers, std::span<uint8_t> image, uint64_t delta);
 
 inline constexpr uint32_t kSectionNotCached = 0x04000000;

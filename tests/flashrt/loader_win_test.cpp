@@ -95,6 +95,16 @@ TEST(TDLLLoader, AnExceptionThrownAndCaughtInsideTheModuleWorks)
     EXPECT_EQ(throwAndCatch(41), 42) << "a second throw after the first one";
 }
 
+TEST(TDLLLoader, RtlPcToFileHeaderFindsTheMappedImageAndPassesOtherAddressesOn)
+{
+    const auto image = TestModuleImage();
+    TDLLLoader loader(image);
+    const auto baseOf = Export<void* (*)(int)>(loader, "ImageBaseOf");
+    EXPECT_EQ(baseOf(0), loader.ImageBase()) << "its own code";
+    EXPECT_EQ(baseOf(1), loader.ImageBase()) << "its own data";
+    EXPECT_EQ(baseOf(2), static_cast<void*>(GetModuleHandleA("kernel32.dll"))) << "a system library";
+}
+
 TEST(TDLLLoader, TlsCallbacksRunBeforeTheEntryRoutine)
 {
     const auto image = TestModuleImage();

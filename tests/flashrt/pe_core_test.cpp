@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -12,6 +13,8 @@
 #include "flashrt/pe_inspect.h"
 #include "flashrt/pe_mapping.h"
 #include "flashrt/pe_resources.h"
+#include "flashrt/pe_stream.h"
+#include "flashrt/pe_tls.h"
 #include "flashrt/pe_version.h"
 #include "pe_fixture.h"
 
@@ -123,6 +126,61 @@ TEST_P(FixtureTest, RelocationsMoveEveryAbsoluteAddressByDelta)
     std::vector<uint8_t> same = image;
     EXPECT_GT(ApplyRelocations(headers, same, 0), 0u);
     EXPECT_EQ(same, image);
+}
+
+// Gives at most a few bytes per read, as a pipe or an inflater may.
+class TricklingSource : public ByteSource {
+public:
+    explicit TricklingSource(std::span<const uint8_t> bytes) : bytes_(bytes) {}
+    size_t Read(std::span<uint8_t> into) override
+    {
+        const size_t n = std::min({into.size(), bytes_.size() - at_, size_t(7)});
+        std::copy_n(bytes_.begin() + at_, n, into.begin());
+        at_ += n;
+        return n;
+    }
+
+private:
+    std::span<const uint8_t> bytes_;
+    size_t at_ = 0;
+};
+
+std::vector<uint8_t> Stream(std::span<const uint8_t> file)
+{
+    TricklingSource source(file);
+    std::vector<uint8_t> region;
+    StreamImage(source, [&](const PeHeaders& h) {
+        region.assign(h.sizeOfImage, 0);
+        return std::span<uint8_t>(region);
+    });
+    return region;
+}
+
+TEST_P(FixtureTest, StreamingMapsTheSameImageAsTheWholeFileCopy)
+{
+    EXPECT_EQ(Stream(file), image);
+}
+
+TEST_P(FixtureTest, StreamingRefusesCutFilesAndRawDataThatWouldBeReadTwice)
+{
+    const auto layout = ReadLayout(file);
+    const std::vector<std::pair<const char*, std::function<void(std::vector<uint8_t>&)>>> damages = {
+        {"ends at byte", [&](auto& f) { f.resize(f.size() / 2); }},
+        {"ends at byte", [&](auto& f) { f.resize(0x30); }},
+        {"overlaps", [&](auto& f) { Put32(f, layout.Section(1) + 20, Get32(f, layout.Section(0) + 20)); }},
+        {"overlaps", [&](auto& f) { Put32(f, layout.Section(0) + 20, 0x10); }},
+        {"outside SizeOfHeaders", [&](auto& f) { Put32(f, layout.optional + 60, uint32_t(layout.sectionTable)); }},
+    };
+    for (const auto& [expected, damage] : damages) {
+        std::vector<uint8_t> damaged = file;
+        damage(damaged);
+        try {
+            Stream(damaged);
+            ADD_FAILURE() << expected << ": accepted";
+        } catch (const PeError& e) {
+            EXPECT_NE(std::string(e.what()).find(expected), std::string::npos) << e.what();
+        }
+    }
 }
 
 struct RecordedImport {
@@ -360,6 +418,151 @@ TEST(ParseForwarder, AcceptsNameAndOrdinalFormsOnly)
     EXPECT_EQ(ParseForwarder("LIB.#65535").ordinal, 65535);
     for (const char* bad : {"NoDot", ".Name", "LIB.", "LIB.#", "LIB.#65536", "LIB.#12x"})
         EXPECT_THROW(ParseForwarder(bad), PeError) << bad;
+}
+
+
+// One relocation block at 0x100 fixing the words at 0x10 of a small image.
+struct RelocationCase {
+    const char* what;
+    uint16_t type;
+    std::vector<uint8_t> before;  // bytes at 0x10
+    uint64_t delta;
+    std::vector<uint8_t> after;
+    uint16_t secondEntry = 0;  // HIGHADJ's low half
+};
+
+std::vector<uint8_t> ImageWithRelocation(const RelocationCase& c, PeHeaders& h, bool is64)
+{
+    std::vector<uint8_t> image(0x200, 0);
+    std::copy(c.before.begin(), c.before.end(), image.begin() + 0x10);
+    const uint16_t entries[2] = {uint16_t(c.type << 12 | 0x10), c.secondEntry};
+    const uint32_t blockSize = 8 + 4;
+    std::memcpy(&image[0x104], &blockSize, 4);
+    std::memcpy(&image[0x108], entries, 4);
+    h.is64 = is64;
+    h.sizeOfImage = uint32_t(image.size());
+    h.directories[kRelocationDirectory] = {0x100, blockSize};
+    return image;
+}
+
+TEST(ApplyRelocations, EachTypeIsAppliedAsTheSystemLoaderDoesInBothFormats)
+{
+    const std::vector<RelocationCase> cases = {
+        {"ABSOLUTE is padding", 0, {0x11, 0x22, 0x33, 0x44}, 0x12345678, {0x11, 0x22, 0x33, 0x44}},
+        {"HIGHLOW adds to 32 bits", 3, {0x00, 0x10, 0x00, 0x10, 0x77}, 0x12345678, {0x78, 0x66, 0x34, 0x22, 0x77}},
+        {"HIGHLOW wraps in 32 bits", 3, {0x00, 0x00, 0x00, 0x80, 0x01}, 0xFFFFFFFF90000000, {0, 0, 0, 0x10, 0x01}},
+        {"DIR64 adds to 64 bits", 10, {0x00, 0x10, 0x00, 0x80, 0x01, 0, 0, 0}, 0x100012345678,
+         {0x78, 0x66, 0x34, 0x92, 0x01, 0x10, 0, 0}},
+        {"HIGH adds the delta's high half", 1, {0x00, 0x10, 0x77}, 0x12345678, {0x34, 0x22, 0x77}},
+        {"LOW adds the delta's low half", 2, {0x00, 0x10, 0x77}, 0x12345678, {0x78, 0x66, 0x77}},
+        // 0x10000000 + 0x18000 rounds to 0x1002, where HIGH alone would give 0x1001.
+        {"HIGHADJ rounds by its low half", 4, {0x00, 0x10, 0x77}, 0x18000, {0x02, 0x10, 0x77}, 0x0000},
+        // 0x10000000 - 0x8000 (low half 0x8000 is negative) + 0x8000 gives 0x1000 again.
+        {"HIGHADJ takes its low half as signed", 4, {0x00, 0x10}, 0x8000, {0x00, 0x10}, 0x8000},
+    };
+    for (bool is64 : {false, true}) {
+        for (const RelocationCase& c : cases) {
+            PeHeaders h;
+            std::vector<uint8_t> image = ImageWithRelocation(c, h, is64);
+            const size_t fixups = ApplyRelocations(h, image, c.delta);
+            EXPECT_EQ(fixups, c.type == 0 ? 0u : 1u) << c.what;
+            EXPECT_TRUE(std::equal(c.after.begin(), c.after.end(), image.begin() + 0x10))
+                << c.what << (is64 ? " in PE32+" : " in PE32");
+        }
+    }
+}
+
+TEST(ApplyRelocations, RefusesOtherTypesAndAHighAdjWithoutItsSecondEntry)
+{
+    for (uint16_t type : {5, 7, 9, 11, 15}) {
+        PeHeaders h;
+        std::vector<uint8_t> image = ImageWithRelocation({"other", type, {}, 0, {}}, h, true);
+        EXPECT_THROW(ApplyRelocations(h, image, 0x1000), PeError) << "type " << type;
+    }
+    PeHeaders h;
+    std::vector<uint8_t> image = ImageWithRelocation({"HIGHADJ", 4, {}, 0, {}}, h, false);
+    h.directories[kRelocationDirectory].size = 10;  // the second entry is cut off
+    std::memcpy(&image[0x104], &h.directories[kRelocationDirectory].size, 4);
+    try {
+        ApplyRelocations(h, image, 0x1000);
+        ADD_FAILURE() << "accepted";
+    } catch (const PeError& e) {
+        EXPECT_NE(std::string(e.what()).find("lacks its second entry"), std::string::npos) << e.what();
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// A small mapped image at 0x10000000 with a TLS directory at 0x100: template
+// 0x200..0x210, index at 0x300, one callback at 0x50 listed at 0x180.
+struct TlsImage {
+    explicit TlsImage(bool is64) : is64(is64)
+    {
+        h.is64 = is64;
+        h.sizeOfImage = uint32_t(image.size());
+        h.directories[kTlsDirectory] = {0x100, is64 ? 40u : 24u};
+        Pointer(0, kBase + 0x200);
+        Pointer(1, kBase + 0x210);
+        Pointer(2, kBase + 0x300);
+        Pointer(3, kBase + 0x180);
+        Put(0x100 + 4 * Width(), 0x20);           // SizeOfZeroFill
+        Put(0x100 + 4 * Width() + 4, 0x00500000);  // 16-byte alignment
+        PutPointer(0x180, kBase + 0x50);
+    }
+    uint32_t Width() const { return is64 ? 8 : 4; }
+    void Put(size_t at, uint32_t v) { std::memcpy(&image[at], &v, 4); }
+    void PutPointer(size_t at, uint64_t v) { std::memcpy(&image[at], &v, Width()); }
+    void Pointer(int field, uint64_t v) { PutPointer(0x100 + field * Width(), v); }
+    static constexpr uint64_t kBase = 0x10000000;
+    bool is64;
+    PeHeaders h;
+    std::vector<uint8_t> image = std::vector<uint8_t>(0x400, 0);
+};
+
+TEST(ReadTlsDirectory, GivesOffsetsInsideTheImageAndRefusesEveryDamage)
+{
+    struct Damage {
+        const char* what;
+        std::function<void(TlsImage&)> apply;
+        const char* expected;
+    };
+    const std::vector<Damage> damages = {
+        {"directory too short", [](TlsImage& t) { t.h.directories[kTlsDirectory].size = 20; }, "bytes long"},
+        {"template before the image", [](TlsImage& t) { t.Pointer(0, 0x1000); t.Pointer(1, 0x1010); }, "lies before"},
+        {"template past the image", [](TlsImage& t) { t.Pointer(1, TlsImage::kBase + 0x410); }, "TLS template"},
+        {"template ends before it starts", [](TlsImage& t) { t.Pointer(1, TlsImage::kBase + 0x1F0); }, "ends before"},
+        {"huge zero fill", [](TlsImage& t) { t.Put(0x100 + 4 * t.Width(), 0xFFFFFFF0); }, "too large"},
+        {"index outside", [](TlsImage& t) { t.Pointer(2, TlsImage::kBase + 0x3FE); }, "TLS index"},
+        {"callback list outside", [](TlsImage& t) { t.Pointer(3, TlsImage::kBase + 0x400); }, "TLS callback list"},
+        {"callback outside", [](TlsImage& t) { t.PutPointer(0x180, TlsImage::kBase + 0x800); }, "TLS callback"},
+        {"callback below the image", [](TlsImage& t) { t.PutPointer(0x180, 0x50); }, "lies before"},
+        {"invalid alignment", [](TlsImage& t) { t.Put(0x100 + 4 * t.Width() + 4, 0x00F00000); }, "alignment"},
+    };
+    for (bool is64 : {false, true}) {
+        TlsImage good(is64);
+        const auto tls = ReadTlsDirectory(good.h, good.image, TlsImage::kBase);
+        ASSERT_TRUE(tls);
+        EXPECT_EQ(tls->templateRva, 0x200u);
+        EXPECT_EQ(tls->templateSize, 0x10u);
+        EXPECT_EQ(tls->BlockSize(), 0x30u);
+        EXPECT_EQ(tls->indexRva, 0x300u);
+        EXPECT_EQ(tls->alignment, 16u);
+        EXPECT_EQ(tls->callbackRvas, std::vector<uint32_t>{0x50});
+        good.h.directories[kTlsDirectory] = {};
+        EXPECT_FALSE(ReadTlsDirectory(good.h, good.image, TlsImage::kBase));
+        for (const Damage& d : damages) {
+            TlsImage t(is64);
+            d.apply(t);
+            try {
+                ReadTlsDirectory(t.h, t.image, TlsImage::kBase);
+                ADD_FAILURE() << d.what << ": accepted";
+            } catch (const PeError& e) {
+                EXPECT_NE(std::string(e.what()).find(d.expected), std::string::npos) << d.what << ": " << e.what();
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -10,6 +10,8 @@
 #include "flashrt/pe_inspect.h"
 #include "flashrt/pe_mapping.h"
 #include "flashrt/pe_resources.h"
+#include "flashrt/pe_stream.h"
+#include "flashrt/pe_tls.h"
 #include "flashrt/pe_version.h"
 
 using namespace flashrt::pe;
@@ -39,10 +41,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const std::span<const uint8_t> file(data, size);
     Try([&] {
+        SpanSource source(file);
+        std::vector<uint8_t> region;
+        StreamImage(source, [&](const PeHeaders& h) {
+            if (h.sizeOfImage > (16u << 20)) throw PeError("large images only slow the search down");
+            region.assign(h.sizeOfImage, 0);
+            return std::span<uint8_t>(region);
+        });
+    });
+    Try([&] {
         const PeHeaders h = ParseHeaders(file, Layout::File);
         if (h.sizeOfImage > (16u << 20)) return;  // large images only slow the search down
         std::vector<uint8_t> image = MapToBuffer(h, file);
         Try([&] { ApplyRelocations(h, image, size > 8 ? 0x10000ull * data[8] : 0x10000); });
+        Try([&] { ReadTlsDirectory(h, image, h.imageBase); });
         Try([&] {
             CountingBinder binder;
             BindImports(h, image, binder);
