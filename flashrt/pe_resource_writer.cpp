@@ -13,6 +13,7 @@ namespace {
 constexpr uint32_t kSubdirectory = 0x80000000u;
 constexpr uint32_t kNamedEntry = 0x80000000u;
 constexpr uint32_t kResourceSectionCharacteristics = 0x40000040u;  // initialised data, readable
+constexpr size_t kMaxResourceItems = 65536;
 
 ResourceName ReadName(std::span<const uint8_t> dir, uint32_t stored)
 {
@@ -86,6 +87,7 @@ std::vector<ResourceItem> ReadResourceItems(std::span<const uint8_t> file)
     const std::vector<uint8_t> image = MapToBuffer(h, file);
     CheckRange(d.rva, d.size, image.size(), "resource directory");
     const std::span<const uint8_t> dir = std::span(image).subspan(d.rva, d.size);
+    uint64_t total = 0;
     // Three levels: type, name, language; the fixed depth also stops a looping tree.
     for (const RawEntry& type : ReadDirectory(dir, 0, true))
         for (const RawEntry& name : ReadDirectory(dir, type.target, true))
@@ -99,8 +101,11 @@ std::vector<ResourceItem> ReadResourceItems(std::span<const uint8_t> file)
                 const uint32_t size = ReadU32(dir, language.target + 4, "resource data entry");
                 item.codePage = ReadU32(dir, language.target + 8, "resource data entry");
                 CheckRange(rva, size, image.size(), "resource data");
+                if ((total += size) > kMaxImageSize) throw PeError("the resources are too large for an image");
                 item.data.assign(image.begin() + rva, image.begin() + rva + size);
                 items.push_back(std::move(item));
+                // Entries may share subdirectories; a tree that multiplies them is damaged.
+                if (items.size() > kMaxResourceItems) throw PeError("the resource tree holds too many entries");
             }
     return items;
 }

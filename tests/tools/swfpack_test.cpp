@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "app/player_package.h"
+#include "flashrt/pe_resource_writer.h"
 #include "flashhost/movie_info.h"
 #include "tests/support/swf_writer.h"
 #include "tools/settings_json.h"
@@ -318,6 +319,33 @@ TEST_F(SwfpackTest, BuiltPlayersCarryTheIconAndVersionInTheirResources) {
     EXPECT_NE(std::string(list.begin(), list.end()).find("--type=10 --name=103 --language=1031"), std::string::npos);
     ASSERT_EQ(Run({"extract", Path("p.exe"), "-o", Path("m.swf")}).status, 0);
     EXPECT_EQ(Read("m.swf"), movie_);
+  }
+}
+
+// The rewritten tree reads back item for item from images of both kinds and every alignment.
+TEST(PeResourceWriter, RewrittenImagesReadBackWhatWasWritten) {
+  for (const char* name : {"pe32_default.dll", "pe32_page_aligned.dll", "pe32_small_aligned.dll", "pe64_default.dll",
+                           "pe64_wide_aligned.dll"}) {
+    SCOPED_TRACE(name);
+    const std::vector<uint8_t> file = Fixture(SWFP_PE_FIXTURE_DIR, name);
+    std::vector<flashrt::pe::ResourceItem> items = flashrt::pe::ReadResourceItems(file);
+    ASSERT_GE(items.size(), 8u);
+    items.erase(items.begin());
+    items.push_back({{0, u"MOVIE"}, {7, {}}, 0x407, 1252, std::vector<uint8_t>(1001, 0x5A)});
+    items.push_back({{10, {}}, {0, u"Zed"}, 0, 0, {}});
+    std::vector<uint8_t> rewritten = flashrt::pe::ReplaceResources(file, items);
+    const auto back = flashrt::pe::ReadResourceItems(rewritten);
+    ASSERT_EQ(back.size(), items.size());
+    for (const auto& item : items) {
+      const auto found = std::find_if(back.begin(), back.end(), [&](const flashrt::pe::ResourceItem& b) {
+        return b.type == item.type && b.name == item.name && b.language == item.language;
+      });
+      ASSERT_NE(found, back.end());
+      EXPECT_EQ(found->data, item.data);
+      EXPECT_EQ(found->codePage, item.codePage);
+    }
+    // Text names sort first, so the new type leads the tree.
+    EXPECT_EQ(back.front().type.text, u"MOVIE");
   }
 }
 
