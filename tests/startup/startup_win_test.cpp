@@ -81,6 +81,12 @@ std::wstring MessageBoxText(HWND box)
     return text;
 }
 
+bool Near(COLORREF a, COLORREF b, int tolerance = 40)
+{
+    return std::abs(GetRValue(a) - GetRValue(b)) < tolerance && std::abs(GetGValue(a) - GetGValue(b)) < tolerance &&
+           std::abs(GetBValue(a) - GetBValue(b)) < tolerance;
+}
+
 // Whether a pixel of about that colour shows in the left part of the window's caption.
 bool CaptionShowsColour(HWND hwnd, COLORREF colour)
 {
@@ -95,9 +101,7 @@ bool CaptionShowsColour(HWND hwnd, COLORREF colour)
     bool found = false;
     for (int y = frame.top; y < origin.y && !found; ++y)
         for (int x = frame.left; x < frame.left + 48 && !found; ++x) {
-            const COLORREF p = GetPixel(screen, x, y);
-            found = std::abs(GetRValue(p) - GetRValue(colour)) < 12 && std::abs(GetGValue(p) - GetGValue(colour)) < 12 &&
-                    std::abs(GetBValue(p) - GetBValue(colour)) < 12;
+            found = Near(GetPixel(screen, x, y), colour, 12);
         }
     ReleaseDC(nullptr, screen);
     return found;
@@ -343,9 +347,7 @@ void ExpectBranded(const fs::path& exe, COLORREF iconColour)
     DeleteObject(icon.hbmColor);
     DeleteObject(icon.hbmMask);
     DestroyIcon(large);
-    EXPECT_NEAR(GetRValue(centre), GetRValue(iconColour), 70);
-    EXPECT_NEAR(GetGValue(centre), GetGValue(iconColour), 70);
-    EXPECT_NEAR(GetBValue(centre), GetBValue(iconColour), 70);
+    EXPECT_TRUE(Near(centre, iconColour, 70)) << std::hex << centre;
 
     DWORD stored = 0, computed = 0;
     ASSERT_EQ(MapFileAndCheckSumW(exe.c_str(), &stored, &computed), DWORD(CHECKSUM_SUCCESS));
@@ -395,12 +397,6 @@ COLORREF SplashPixel(HWND splash, int x, int y)
     const COLORREF pixel = GetPixel(screen, at.x, at.y);
     ReleaseDC(nullptr, screen);
     return pixel;
-}
-
-bool Near(COLORREF a, COLORREF b)
-{
-    return std::abs(GetRValue(a) - GetRValue(b)) < 40 && std::abs(GetGValue(a) - GetGValue(b)) < 40 &&
-           std::abs(GetBValue(a) - GetBValue(b)) < 40;
 }
 
 // A larger picture shows its centre, cut at the window's edges; a smaller one
