@@ -50,7 +50,52 @@ constexpr uint32_t kLastPackageKind = 7;
                         "-byte file");
 }
 
+// Authenticode signing appends the certificate table behind the package and
+// records it in the security data directory (a file offset). Returns where
+// that table begins when it ends the file; a file that is no PE image, or
+// whose table lies elsewhere, has none.
+std::optional<uint64_t> CertificateTableOffset(const PackageSource& source) {
+  const uint64_t size = source.Size();
+  uint8_t dos[64];
+  if (size < sizeof dos) return std::nullopt;
+  source.Read(0, dos, sizeof dos);
+  if (dos[0] != 'M' || dos[1] != 'Z') return std::nullopt;
+  const uint64_t nt = LoadLE32(dos + 0x3C);
+  // Signature, file header and the optional header up to its data directories.
+  uint8_t headers[24 + 112 + 16 * 8];
+  if (nt > size || size - nt < sizeof headers) return std::nullopt;
+  source.Read(nt, headers, sizeof headers);
+  if (LoadLE32(headers) != 0x00004550) return std::nullopt;
+  const uint32_t magic = uint32_t{headers[24]} | uint32_t{headers[25]} << 8;
+  if (magic != 0x10B && magic != 0x20B) return std::nullopt;
+  const size_t directories = 24 + (magic == 0x20B ? 112 : 96);
+  constexpr uint32_t kSecurityDirectory = 4;
+  if (LoadLE32(headers + directories - 4) <= kSecurityDirectory) return std::nullopt;
+  const uint64_t offset = LoadLE32(headers + directories + 8 * kSecurityDirectory);
+  const uint64_t length = LoadLE32(headers + directories + 8 * kSecurityDirectory + 4);
+  if (offset == 0 || length == 0 || offset > size || size - offset != length) return std::nullopt;
+  return offset;
+}
+
+// Signing tools pad the file with up to 7 zero bytes so that the certificate
+// table starts on an 8-byte boundary: the package ends before that padding.
+uint64_t PackageEndBeforeCertificates(const PackageSource& source, uint64_t tableOffset) {
+  uint8_t tail[8 + 7] = {};
+  if (tableOffset < sizeof tail) return tableOffset;
+  source.Read(tableOffset - sizeof tail, tail, sizeof tail);
+  for (size_t padding = 0; padding < 8; ++padding) {
+    if (padding > 0 && tail[sizeof tail - padding] != 0) break;
+    if (LoadLE32(tail + sizeof tail - padding - 8) == kPackageMovieMagic) return tableOffset - padding;
+  }
+  return tableOffset;
+}
+
 }  // namespace
+
+uint64_t PackageEnd(const PackageSource& source) {
+  const std::optional<uint64_t> table = CertificateTableOffset(source);
+  return table ? PackageEndBeforeCertificates(source, *table) : source.Size();
+}
 
 std::string PackageBlockKindName(uint32_t kind) {
   switch (kind) {
@@ -68,7 +113,7 @@ std::string PackageBlockKindName(uint32_t kind) {
 
 PlayerPackageLayout WalkPlayerPackage(const PackageSource& source) {
   PlayerPackageLayout layout;
-  const uint64_t size = source.Size();
+  const uint64_t size = PackageEnd(source);
   if (size < kPackageTrailerSize) return layout;
 
   // End of the trailer to examine next.

@@ -81,7 +81,12 @@ struct PlayerPackageLayout {
   std::vector<PackageBlock> blocks;
 };
 
-// Finds the package's blocks from the end of the file:
+// Where the package ends: the end of the file, or, in a signed player, the
+// start of the certificate table that signing appended (less the zero padding
+// put in front of it), when the PE security directory points there.
+uint64_t PackageEnd(const PackageSource& source);
+
+// Finds the package's blocks from the end of the package (see PackageEnd):
 //  - the last 8 bytes are the package trailer when their magic is 0xFA123457;
 //  - the walk then reads trailers backwards while their magic is in the
 //    family. Without a package trailer the first trailer examined is the one

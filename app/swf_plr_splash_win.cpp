@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "toolkit/application_win.h"
+#include "winbase/text_win.h"
 
 using namespace swfp::tk;
 
@@ -37,9 +38,18 @@ void TfrmSplash::FormShow(TComponent&)
     SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
 }
 
-void ShowSplash(std::span<const uint8_t> jpeg, HWND)
+void ShowSplash(std::span<const uint8_t> jpeg, HWND owner)
 {
-    const BgraImage picture = DecodeJpeg(jpeg);
+    BgraImage picture;
+    try {
+        picture = DecodeJpeg(jpeg);
+    } catch (const EJpegDecode& e) {
+        // A picture the player cannot show must not keep the movie from starting.
+        const std::wstring text = L"The splash picture of this player cannot be shown; the player starts without it.\n\n" +
+                                  swfp::win::Utf8ToWide(e.what());
+        MessageBoxW(owner, text.c_str(), L"Splash picture", MB_ICONWARNING | MB_OK);
+        return;
+    }
     g_Splash = std::make_unique<TfrmSplash>(nullptr);
     g_Splash->SetPicture(picture);
     g_Splash->Show();

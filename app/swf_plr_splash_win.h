@@ -23,6 +23,8 @@ protected:
 // Creates, fills and shows the splash window from a JPEG payload, then lets
 // pending messages run once so that it appears before start-up goes on. The
 // window is owned by the application window (the owner handle is that one).
+// A picture the decoder cannot read is reported in a message box owned by
+// `owner`; start-up then goes on without a splash.
 void ShowSplash(std::span<const uint8_t> jpeg, HWND owner);
 // Whether a splash window exists now.
 bool SplashShown();

@@ -10,6 +10,7 @@ packages=(
   zlib1g-dev libjpeg62-turbo-dev libgtest-dev googletest nlohmann-json3-dev
   nasm dpkg-dev
   wine64 xvfb xauth xdotool x11-apps imagemagick
+  libjpeg-turbo-progs icoutils openssl osslsigncode
 )
 
 missing=()

@@ -2,7 +2,11 @@
 
 #include <stdexcept>
 
+#include "app/jpeg_image.h"
 #include "flashhost/movie_info.h"
+#include "flashrt/pe_image.h"
+#include "flashrt/pe_resource_writer.h"
+#include "tools/player_resources.h"
 #include "tools/runtime_module.h"
 
 namespace {
@@ -36,8 +40,41 @@ MovieInformation MovieInformationFor(std::span<const uint8_t> movieBlock) {
   return info;
 }
 
+namespace {
+
+unsigned BitsOf(uint16_t machine) { return machine == flashrt::pe::kMachineAmd64 ? 64 : 32; }
+
+// Refuses combinations that would make a player that cannot work.
+void CheckCompatible(const PackageInputs& in, uint16_t baseMachine) {
+  if (in.runtime && in.runtimeWarning)
+    throw std::runtime_error(
+        "--runtime and --runtime-warning exclude each other: on a machine without a registered runtime the warning "
+        "would end start-up before the packed runtime module is used");
+  if (in.runtime) {
+    CheckRuntimeModule(*in.runtime);
+    const uint16_t machine = flashrt::pe::ParseHeaders(*in.runtime, flashrt::pe::Layout::File).machine;
+    if (machine != baseMachine)
+      throw std::runtime_error("runtime module is " + std::to_string(BitsOf(machine)) + "-bit but the base player is " +
+                               std::to_string(BitsOf(baseMachine)) + "-bit; use the player build of the same bitness");
+  }
+  if (in.splash) {
+    try {
+      DecodeJpeg(*in.splash);
+    } catch (const EJpegDecode& e) {
+      throw std::runtime_error(std::string("splash cannot be shown by the player: ") + e.what());
+    }
+  }
+}
+
+}  // namespace
+
 std::vector<uint8_t> BuildPlayer(const PackageInputs& in) {
-  Require(in.base.size() >= 64 && in.base[0] == 'M' && in.base[1] == 'Z', "base is not a Windows executable");
+  uint16_t baseMachine = 0;
+  try {
+    baseMachine = flashrt::pe::ParseHeaders(in.base, flashrt::pe::Layout::File).machine;
+  } catch (const flashrt::pe::PeError& e) {
+    throw std::runtime_error(std::string("base is not a Windows executable: ") + e.what());
+  }
   {
     MemoryPackageSource base(in.base);
     const PlayerPackageLayout existing = WalkPlayerPackage(base);
@@ -46,23 +83,22 @@ std::vector<uint8_t> BuildPlayer(const PackageInputs& in) {
   const std::span<const uint8_t> movie = LocateMovieBlock(in.movie);
   Require(IsSwf(movie), "movie is not a SWF file (no FWS or CWS signature)");
 
-  std::vector<uint8_t> out = in.base;
-  if (in.settings) AppendBlock(out, PackageBlockKind::Settings, SettingsBytes(*in.settings));
-  if (in.splash) {
+  if (in.splash)
     Require(in.splash->size() >= 3 && (*in.splash)[0] == 0xFF && (*in.splash)[1] == 0xD8 && (*in.splash)[2] == 0xFF,
             "splash is not a JPEG file");
-    AppendBlock(out, PackageBlockKind::SplashImage, *in.splash);
-  }
-  if (in.icon) {
-    CheckIconDirectory(*in.icon, 1, "icon");
-    AppendBlock(out, PackageBlockKind::ApplicationIcon, *in.icon);
-  }
+  if (in.icon) CheckIconDirectory(*in.icon, 1, "icon");
+  CheckCompatible(in, baseMachine);
+
+  // The executable shows the package's icon and the settings' version in Explorer.
+  std::vector<uint8_t> out = BrandPlayer(in.base, in.icon, in.settings.value_or(PlayerSettings{}));
+  if (in.settings) AppendBlock(out, PackageBlockKind::Settings, SettingsBytes(*in.settings));
+  if (in.splash) AppendBlock(out, PackageBlockKind::SplashImage, *in.splash);
+  if (in.icon) AppendBlock(out, PackageBlockKind::ApplicationIcon, *in.icon);
   if (in.cursor) {
     CheckIconDirectory(*in.cursor, 2, "cursor");
     AppendBlock(out, PackageBlockKind::Cursor, *in.cursor);
   }
   if (in.runtime) {
-    CheckRuntimeModule(*in.runtime);
     AppendBlock(out, PackageBlockKind::RuntimeModule, CompressRuntimeModule(*in.runtime));
   }
   if (in.runtimeWarning) {
@@ -72,5 +108,7 @@ std::vector<uint8_t> BuildPlayer(const PackageInputs& in) {
   }
   AppendBlock(out, PackageBlockKind::MovieInformation, SerializeMovieInformation(MovieInformationFor(movie)));
   AppendBlock(out, kPackageMovieMagic, movie);
+  // Over the whole file, package included, as the image checker reads it.
+  flashrt::pe::WritePeChecksum(out);
   return out;
 }

@@ -22,9 +22,12 @@ struct PackageInputs {
   std::optional<std::string> runtimeWarning;    // single-byte text
 };
 
-// Throws std::runtime_error with a one-line message for input that would make
-// a broken player (not an executable, already packaged, not a SWF movie, not
-// an icon/cursor/JPEG, an empty runtime module).
+// The base's resources are rewritten first (the package's icon, the settings'
+// version). Throws std::runtime_error with a one-line message for input that
+// would make a broken player: not an executable, already packaged, not a SWF
+// movie, not an icon/cursor, a splash the player cannot decode, a runtime
+// module that is not a DLL exporting DllGetClassObject or whose bitness differs
+// from the base's, a runtime module together with a runtime-required warning.
 std::vector<uint8_t> BuildPlayer(const PackageInputs& inputs);
 
 // The movie-information record for a movie block: frame rectangle in pixels,

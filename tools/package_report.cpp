@@ -2,49 +2,117 @@
 
 #include "app/module_inflate.h"
 
+#include <algorithm>
 #include <sstream>
 #include <stdexcept>
 
-PackageReport InspectPlayerFile(std::span<const uint8_t> file, bool census) {
+namespace {
+
+// The header fits well inside this many bytes, also for a compressed movie.
+constexpr uint64_t kHeaderBytes = 64 * 1024;
+// An embedded runtime module larger than this is not inflated to be described.
+constexpr uint64_t kLargestDescribedModule = 64u << 20;
+
+uint32_t LoadLE32(const uint8_t* p) {
+  return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
+}
+
+// The header of the movie block, read from its first bytes. The header parser
+// tries to inflate an "FWS" movie only when the block is shorter than the
+// length it declares; a prefix must not make it think so.
+SwfHeaderInfo ReadMovieHeader(const PackageSource& file, const PackageBlock& movie) {
+  PackageBlock head = movie;
+  head.length = static_cast<uint32_t>(std::min<uint64_t>(movie.length, kHeaderBytes));
+  std::vector<uint8_t> prefix = ReadBlockPayload(file, head);
+  uint32_t declared = 0;
+  const bool partial = head.length < movie.length;
+  if (partial && prefix.size() >= 8 && prefix[0] == 'F') {
+    declared = LoadLE32(&prefix[4]);
+    if (declared <= movie.length)
+      for (int i = 0; i < 4; ++i) prefix[4 + i] = static_cast<uint8_t>(prefix.size() >> (8 * i));
+  }
+  SwfHeaderInfo info = ReadSwfHeaderInfo(prefix);
+  if (partial) {
+    info.MovieSize = movie.length;
+    if (declared) info.FileLength = declared;
+  }
+  return info;
+}
+
+}  // namespace
+
+PackageBlock LocateMovieBlock(const PackageSource& file, uint64_t offset, uint64_t length) {
+  PackageBlock block{kPackageMovieKind, offset, static_cast<uint32_t>(std::min<uint64_t>(length, UINT32_MAX))};
+  if (length < 8) return block;
+  uint8_t trailer[8];
+  file.Read(offset + length - 8, trailer, sizeof trailer);
+  if (LoadLE32(trailer) != kMovieTrailerMagic) return block;
+  const uint32_t movieLength = LoadLE32(trailer + 4);
+  const uint64_t available = length - 8;
+  if (movieLength > available)
+    throw EMovieCorrupt("movie trailer declares a " + std::to_string(movieLength) + "-byte movie but only " +
+                        std::to_string(available) + " bytes precede it");
+  return PackageBlock{kPackageMovieKind, offset + available - movieLength, movieLength};
+}
+
+PackageReport InspectPlayerFile(const PackageSource& file, bool census) {
   PackageReport report;
-  MemoryPackageSource source(file);
-  const PlayerPackageLayout layout = WalkPlayerPackage(source);
-  std::span<const uint8_t> movieBytes = file;
+  const PlayerPackageLayout layout = WalkPlayerPackage(file);
+  uint64_t movieOffset = 0, movieLength = file.Size();
   if (layout.movie) {
     report.isPlayer = true;
     report.blocks.push_back(*layout.movie);
-    movieBytes = file.subspan(layout.movie->payloadOffset, layout.movie->length);
+    movieOffset = layout.movie->payloadOffset;
+    movieLength = layout.movie->length;
     // Applied in walk order, as the player does: a repeated kind nearer the start wins.
     for (const PackageBlock& block : layout.blocks) {
       report.blocks.push_back(block);
-      const auto payload = file.subspan(block.payloadOffset, block.length);
       switch (static_cast<PackageBlockKind>(block.kind)) {
-        case PackageBlockKind::Settings: LoadPlayerSettings(payload, report.settings); break;
-        case PackageBlockKind::MovieInformation: report.movieInformation = ParseMovieInformation(payload); break;
+        case PackageBlockKind::Settings: LoadPlayerSettings(ReadBlockPayload(file, block), report.settings); break;
+        case PackageBlockKind::MovieInformation:
+          report.movieInformation = ParseMovieInformation(ReadBlockPayload(file, block));
+          break;
         case PackageBlockKind::RuntimeModule:
+          report.runtimeModule = RuntimeModuleSummary{};
+          if (block.length > kLargestDescribedModule) {
+            report.runtimeModule->problem = "not inspected: the block is larger than 64 MiB";
+            break;
+          }
           try {
-            report.runtimeModule = DescribeRuntimeModule(InflateRuntimeModule(payload));
+            report.runtimeModule = DescribeRuntimeModule(InflateRuntimeModule(ReadBlockPayload(file, block)));
           } catch (const EModuleInflate& e) {
-            report.runtimeModule = RuntimeModuleSummary{};
             report.runtimeModule->problem = std::string("cannot inflate: ") + e.what();
           }
           break;
-        case PackageBlockKind::RuntimeWarning:
-          report.runtimeWarning = std::string(payload.begin(), payload.end());
+        case PackageBlockKind::RuntimeWarning: {
+          const std::vector<uint8_t> text = ReadBlockPayload(file, block);
+          report.runtimeWarning = std::string(text.begin(), text.end());
           break;
+        }
         default: break;
       }
     }
   }
   // The control applies the movie trailer rule to whatever stream it is given.
-  const std::span<const uint8_t> block = LocateMovieBlock(movieBytes);
+  const PackageBlock movie = LocateMovieBlock(file, movieOffset, movieLength);
   if (!report.isPlayer) {
-    const bool swf = block.size() >= 3 && (block[0] == 'F' || block[0] == 'C') && block[1] == 'W' && block[2] == 'S';
+    uint8_t signature[3] = {};
+    if (movie.length >= 3) file.Read(movie.payloadOffset, signature, 3);
+    const bool swf = (signature[0] == 'F' || signature[0] == 'C') && signature[1] == 'W' && signature[2] == 'S';
     if (!swf) throw std::runtime_error("neither a player package nor a SWF movie");
   }
-  report.movie = ReadSwfHeaderInfo(block);
-  if (census) report.census = SwfCensus(block);
+  if (census) {
+    const std::vector<uint8_t> whole = ReadBlockPayload(file, movie);
+    report.movie = ReadSwfHeaderInfo(whole);
+    report.census = SwfCensus(whole);
+  } else {
+    report.movie = ReadMovieHeader(file, movie);
+  }
   return report;
+}
+
+PackageReport InspectPlayerFile(std::span<const uint8_t> file, bool census) {
+  return InspectPlayerFile(MemoryPackageSource(file), census);
 }
 
 SettingsJson MovieToJson(const PackageReport& r) {

@@ -26,9 +26,17 @@ struct PackageReport {
   std::optional<SwfCensusCounters> census;
 };
 
+// Reads the trailers, the small blocks and the movie's header only (the whole
+// movie with census, the module block to describe an embedded runtime).
 // Throws std::runtime_error (EPackageCorrupt, EMovieCorrupt) for a corrupt
 // package or a file that is neither a player nor a SWF movie.
+PackageReport InspectPlayerFile(const PackageSource& file, bool census);
 PackageReport InspectPlayerFile(std::span<const uint8_t> file, bool census);
+
+// The movie block of a movie file or of a player's movie payload at
+// [offset, offset + length): the bytes before a 0xFA123456 movie trailer when
+// one ends the range, else the whole range. Throws EMovieCorrupt.
+PackageBlock LocateMovieBlock(const PackageSource& file, uint64_t offset, uint64_t length);
 
 // The movie fields under the control's published names.
 SettingsJson MovieToJson(const PackageReport& report);

@@ -7,6 +7,7 @@
 #include <optional>
 #include <stdexcept>
 
+#include "tools/file_source.h"
 #include "tools/package_builder.h"
 #include "tools/package_report.h"
 #include "tools/settings_json.h"
@@ -48,6 +49,20 @@ void WriteWholeFile(const std::string& name, std::span<const uint8_t> bytes) {
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   out.close();
   if (!out) throw std::runtime_error(name + ": write failed");
+}
+
+// Writes through a temporary file beside the output and renames it, so a
+// failed or interrupted write leaves no half player under the output's name.
+void WriteWholeFileAtomically(const std::string& name, std::span<const uint8_t> bytes) {
+  const std::string partial = name + ".partial";
+  try {
+    WriteWholeFile(partial, bytes);
+    std::filesystem::rename(PathOf(partial), PathOf(name));
+  } catch (...) {
+    std::error_code ignored;
+    std::filesystem::remove(PathOf(partial), ignored);
+    throw;
+  }
 }
 
 // Options of the form --name VALUE (or -o VALUE), flags of the form --name, and positionals.
@@ -121,7 +136,7 @@ int Build(const std::vector<std::string>& args, std::ostream& out) {
   if (auto f = o.Value("--runtime")) in.runtime = ReadWholeFile(*f);
   if (auto text = o.Value("--runtime-warning")) in.runtimeWarning = Utf8ToLatin1(*text, "--runtime-warning");
   const std::vector<uint8_t> player = BuildPlayer(in);
-  WriteWholeFile(output, player);
+  WriteWholeFileAtomically(output, player);
   out << "wrote " << output << " (" << player.size() << " bytes)\n";
   return 0;
 }
@@ -129,7 +144,7 @@ int Build(const std::vector<std::string>& args, std::ostream& out) {
 int Info(const std::vector<std::string>& args, std::ostream& out) {
   const Options o = Parse(args, 1, {}, {"--json", "--census"});
   if (o.positionals.size() != 1) throw UsageError("info takes one file");
-  const std::vector<uint8_t> file = ReadWholeFile(o.positionals[0]);
+  const FileSource file(PathOf(o.positionals[0]), o.positionals[0]);
   const PackageReport report = InspectPlayerFile(file, o.Flag("--census"));
   if (o.Flag("--json")) out << ReportToJson(report).dump(2) << "\n";
   else out << ReportToText(report);
@@ -139,11 +154,11 @@ int Info(const std::vector<std::string>& args, std::ostream& out) {
 int Extract(const std::vector<std::string>& args, std::ostream& out) {
   const Options o = Parse(args, 1, {"-o"}, {});
   if (o.positionals.size() != 1) throw UsageError("extract takes one player file");
-  const std::vector<uint8_t> file = ReadWholeFile(o.positionals[0]);
-  const PlayerPackageLayout layout = WalkPlayerPackage(MemoryPackageSource(file));
+  const FileSource file(PathOf(o.positionals[0]), o.positionals[0]);
+  const PlayerPackageLayout layout = WalkPlayerPackage(file);
   if (!layout.movie) throw std::runtime_error(o.positionals[0] + ": not a player package (no movie block)");
   const std::string output = o.Required("-o");
-  WriteWholeFile(output, std::span(file).subspan(layout.movie->payloadOffset, layout.movie->length));
+  WriteWholeFileAtomically(output, ReadBlockPayload(file, *layout.movie));
   out << "wrote " << output << " (" << layout.movie->length << " bytes)\n";
   return 0;
 }

@@ -270,3 +270,50 @@ TEST(PlayerPackage, ChanceFamilyBytesWithHugeLengthsAreNotAPackage) {
   EXPECT_TRUE(layout.blocks.empty());
 }
 }  // namespace
+
+namespace {
+
+// A PE32+ header whose security directory the test points where it likes.
+std::vector<uint8_t> PeImage() {
+  std::vector<uint8_t> image = ExecutableImage(1024);
+  image[0x3C] = 0x80;
+  std::memcpy(&image[0x80], "PE\0\0", 4);
+  image[0x80 + 24] = 0x0B;  // optional header magic 0x20B
+  image[0x80 + 25] = 0x02;
+  image[0x80 + 24 + 108] = 16;  // NumberOfRvaAndSizes
+  return image;
+}
+
+void SetSecurityDirectory(std::vector<uint8_t>& file, uint32_t offset, uint32_t size) {
+  const size_t at = 0x80 + 24 + 112 + 4 * 8;
+  for (int i = 0; i < 4; ++i) {
+    file[at + i] = uint8_t(offset >> (8 * i));
+    file[at + 4 + i] = uint8_t(size >> (8 * i));
+  }
+}
+
+// Signing pads the file to 8 bytes, appends the certificate table and records it.
+TEST(PlayerPackage, SignedPlayersAreWalkedFromTheStartOfTheCertificateTable) {
+  for (size_t movieLength : {8u, 9u, 10u, 15u}) {
+    std::vector<uint8_t> file = PeImage();
+    AppendBlock(file, PackageBlockKind::Settings, Bytes("SETTINGS"));
+    const uint64_t movieAt = file.size();
+    AppendBlock(file, kPackageMovieMagic, std::vector<uint8_t>(movieLength, 'm'));
+    file.resize((file.size() + 7) / 8 * 8, 0);
+    const uint32_t table = uint32_t(file.size());
+    file.resize(file.size() + 1000, 0x30);
+    SetSecurityDirectory(file, table, 1000);
+
+    const PlayerPackageLayout layout = WalkPlayerPackage(MemoryPackageSource(file));
+    ASSERT_TRUE(layout.movie) << movieLength;
+    ExpectBlock(*layout.movie, kPackageMovieKind, movieAt, uint32_t(movieLength));
+    ASSERT_EQ(layout.blocks.size(), 1u);
+    ExpectBlock(layout.blocks[0], 0, 1024, 8);
+
+    // A security directory that does not end the file is not a table behind the package.
+    SetSecurityDirectory(file, table, 999);
+    EXPECT_FALSE(WalkPlayerPackage(MemoryPackageSource(file)).movie) << movieLength;
+  }
+}
+
+}  // namespace

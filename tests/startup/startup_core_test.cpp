@@ -9,7 +9,10 @@
 #include <jpeglib.h>
 #include <zlib.h>
 
+#include <fstream>
+#include <functional>
 #include <random>
+#include <string>
 
 namespace {
 
@@ -121,7 +124,15 @@ TEST(IconDirectory, RefusesWhatIsNotAnIconAndDropsEntriesOutsideTheFile)
     EXPECT_EQ(cursor->type, IconFileType::Cursor);
 }
 
-std::vector<uint8_t> EncodeJpeg(int width, int height, uint8_t r, uint8_t g, uint8_t b)
+// Encodes a one-colour picture in process; `components` 4 writes CMYK (as
+// YCCK when ycck), with or without the Adobe marker that says the inks are
+// stored inverted.
+struct EncodeOptions {
+    int components = 3;
+    bool ycck = false;
+    bool adobeMarker = true;
+};
+std::vector<uint8_t> EncodeJpeg(int width, int height, std::vector<uint8_t> pixel, EncodeOptions options = {})
 {
     jpeg_compress_struct info;
     jpeg_error_mgr err;
@@ -132,17 +143,17 @@ std::vector<uint8_t> EncodeJpeg(int width, int height, uint8_t r, uint8_t g, uin
     jpeg_mem_dest(&info, &buffer, &size);
     info.image_width = JDIMENSION(width);
     info.image_height = JDIMENSION(height);
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
+    info.input_components = options.components;
+    info.in_color_space = options.components == 4 ? JCS_CMYK : JCS_RGB;
     jpeg_set_defaults(&info);
+    if (options.ycck)
+        jpeg_set_colorspace(&info, JCS_YCCK);
+    info.write_Adobe_marker = options.adobeMarker;
     jpeg_set_quality(&info, 95, TRUE);
     jpeg_start_compress(&info, TRUE);
-    std::vector<uint8_t> row(size_t(width) * 3);
-    for (int x = 0; x < width; ++x) {
-        row[size_t(x) * 3] = r;
-        row[size_t(x) * 3 + 1] = g;
-        row[size_t(x) * 3 + 2] = b;
-    }
+    std::vector<uint8_t> row;
+    for (int x = 0; x < width; ++x)
+        row.insert(row.end(), pixel.begin(), pixel.end());
     while (info.next_scanline < info.image_height) {
         JSAMPROW p = row.data();
         jpeg_write_scanlines(&info, &p, 1);
@@ -154,26 +165,61 @@ std::vector<uint8_t> EncodeJpeg(int width, int height, uint8_t r, uint8_t g, uin
     return out;
 }
 
-TEST(DecodeJpeg, GivesTopDownBgraPixels)
+std::vector<uint8_t> Fixture(const std::string& name)
 {
-    const auto image = DecodeJpeg(EncodeJpeg(100, 50, 200, 40, 10));
-    ASSERT_EQ(image.width, 100);
-    ASSERT_EQ(image.height, 50);
-    ASSERT_EQ(image.pixels.size(), 100u * 50u * 4u);
-    const uint8_t* centre = &image.pixels[(25 * 100 + 50) * 4];
-    EXPECT_NEAR(centre[0], 10, 4);  // blue
-    EXPECT_NEAR(centre[1], 40, 4);  // green
-    EXPECT_NEAR(centre[2], 200, 4); // red
-    EXPECT_EQ(centre[3], 255);
+    std::ifstream in(std::string(SWFP_IMAGE_FIXTURE_DIR) + "/" + name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
-TEST(DecodeJpeg, RaisesForDataThatIsNotAJpeg)
+struct JpegCase {
+    const char* name;
+    std::function<std::vector<uint8_t>()> make;
+    int width, height;
+    uint8_t r, g, b;
+};
+
+// Every kind of JPEG a user may have decodes to its colour, as B, G, R, 255.
+TEST(DecodeJpeg, DecodesEveryKindToTopDownBgraPixels)
+{
+    const JpegCase cases[] = {
+        {"baseline", [] { return Fixture("baseline.jpg"); }, 64, 48, 255, 128, 0},
+        {"progressive", [] { return Fixture("progressive.jpg"); }, 64, 48, 255, 128, 0},
+        {"arithmetic", [] { return Fixture("arithmetic.jpg"); }, 64, 48, 255, 128, 0},
+        {"grey", [] { return Fixture("grey.jpg"); }, 64, 48, 151, 151, 151},
+        {"CMYK with Adobe marker", [] { return Fixture("cmyk.jpg"); }, 64, 48, 255, 128, 0},
+        {"odd size, restart markers", [] { return Fixture("odd_size.jpg"); }, 37, 23, 255, 128, 0},
+        // inverted inks (Adobe): C 255 = no cyan, M 128, Y 0 = full yellow, K 255 = no black
+        {"YCCK", [] { return EncodeJpeg(40, 30, {255, 128, 0, 255}, {4, true, true}); }, 40, 30, 255, 128, 0},
+        // plain inks: no cyan, half magenta, full yellow, no black
+        {"CMYK without marker", [] { return EncodeJpeg(40, 30, {0, 127, 255, 0}, {4, false, false}); }, 40, 30, 255, 128, 0},
+        {"RGB in process", [] { return EncodeJpeg(100, 50, {200, 40, 10}); }, 100, 50, 200, 40, 10},
+    };
+    for (const JpegCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::vector<uint8_t> file = c.make();
+        ASSERT_FALSE(file.empty());
+        const BgraImage image = DecodeJpeg(file);
+        ASSERT_EQ(image.width, c.width);
+        ASSERT_EQ(image.height, c.height);
+        ASSERT_EQ(image.pixels.size(), size_t(c.width) * c.height * 4);
+        for (const size_t at : {size_t(0), size_t(c.width) * c.height / 2 + c.width / 2, size_t(c.width) * c.height - 1}) {
+            const uint8_t* p = &image.pixels[at * 4];
+            EXPECT_NEAR(p[0], c.b, 6) << "pixel " << at;
+            EXPECT_NEAR(p[1], c.g, 6) << "pixel " << at;
+            EXPECT_NEAR(p[2], c.r, 6) << "pixel " << at;
+            EXPECT_EQ(p[3], 255);
+        }
+    }
+}
+
+TEST(DecodeJpeg, RaisesForDataItCannotDecode)
 {
     EXPECT_THROW(DecodeJpeg(std::vector<uint8_t>{1, 2, 3}), EJpegDecode);
     EXPECT_THROW(DecodeJpeg(std::vector<uint8_t>(1000, 0x42)), EJpegDecode);
-    auto cut = EncodeJpeg(64, 64, 1, 2, 3);
+    auto cut = Fixture("baseline.jpg");
     cut.resize(20); // header cut short
     EXPECT_THROW(DecodeJpeg(cut), EJpegDecode);
+    EXPECT_THROW(DecodeJpeg(Fixture("twelve_bit.jpg")), EJpegDecode);
 }
 
 } // namespace

@@ -7,10 +7,15 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/swf_writer.h"
 #include "tests/support_win/child_process_win.h"
 #include "tests/support_win/message_pump_win.h"
 #include "tests/support_win/standin_log_win.h"
 #include "tests/support_win/test_files_win.h"
+#include "tools/package_builder.h"
+
+#include <imagehlp.h>
+#include <shellapi.h>
 
 #include <zlib.h>
 
@@ -80,6 +85,12 @@ std::wstring MessageBoxText(HWND box)
     return text;
 }
 
+bool Near(COLORREF a, COLORREF b, int tolerance = 40)
+{
+    return std::abs(GetRValue(a) - GetRValue(b)) < tolerance && std::abs(GetGValue(a) - GetGValue(b)) < tolerance &&
+           std::abs(GetBValue(a) - GetBValue(b)) < tolerance;
+}
+
 // Whether a pixel of about that colour shows in the left part of the window's caption.
 bool CaptionShowsColour(HWND hwnd, COLORREF colour)
 {
@@ -94,9 +105,7 @@ bool CaptionShowsColour(HWND hwnd, COLORREF colour)
     bool found = false;
     for (int y = frame.top; y < origin.y && !found; ++y)
         for (int x = frame.left; x < frame.left + 48 && !found; ++x) {
-            const COLORREF p = GetPixel(screen, x, y);
-            found = std::abs(GetRValue(p) - GetRValue(colour)) < 12 && std::abs(GetGValue(p) - GetGValue(colour)) < 12 &&
-                    std::abs(GetBValue(p) - GetBValue(colour)) < 12;
+            found = Near(GetPixel(screen, x, y), colour, 12);
         }
     ReleaseDC(nullptr, screen);
     return found;
@@ -353,6 +362,181 @@ TEST(Startup, APackagedRuntimeThatFaultsLeavesAPlayerWithoutRuntime)
             CloseWindowAndWait(player, main);
     }
     SetEnvironmentVariableW(L"FAULTY_MODULE_FAULT", nullptr);
+}
+
+// ---------------------------------------------------------------------------
+// Players made by the packaging tool's builder, as a user gets them.
+
+fs::path Images() { return ExeFolder() / "images"; }
+
+// A branded player with the stand-in runtime and a movie that quits on its
+// second frame: a player that ends by itself has played its movie.
+void BuildQuittingPlayer(const fs::path& path, const fs::path& icon)
+{
+    PackageInputs in;
+    in.base = ReadWholeFile(ExeFolder() / "swf_player.exe");
+    in.movie = SwfWriter().FrameSize(200, 100).ShowFrame().FSCommand("quit", "").ShowFrame().Build();
+    in.runtime = ReadWholeFile(ExeFolder() / "flash_standin.dll");
+    in.icon = ReadWholeFile(icon);
+    PlayerSettings s{};
+    SetCountedString(s.Title, "Orbit");
+    SetCountedString(s.CompanyName, "Acme Caf\xE9");
+    SetCountedString(s.ProductVersion, "3.1");
+    const int32_t version[4] = {2, 5, 0, 7};
+    std::copy(std::begin(version), std::end(version), s.FileVersion);
+    s.AutoPlay = 1;
+    in.settings = s;
+    WriteWholeFile(path, BuildPlayer(in));
+}
+
+std::wstring VersionString(const std::vector<uint8_t>& info, const wchar_t* name)
+{
+    wchar_t* value = nullptr;
+    UINT length = 0;
+    const std::wstring key = std::wstring(L"\\StringFileInfo\\040904B0\\") + name;
+    if (!VerQueryValueW(info.data(), key.c_str(), reinterpret_cast<void**>(&value), &length) || !value)
+        return L"(missing)";
+    return value;
+}
+
+// What Windows itself reads from the file: version, icons, checksum.
+void ExpectBranded(const fs::path& exe, COLORREF iconColour)
+{
+    DWORD handle = 0;
+    std::vector<uint8_t> info(GetFileVersionInfoSizeW(exe.c_str(), &handle));
+    ASSERT_FALSE(info.empty());
+    ASSERT_TRUE(GetFileVersionInfoW(exe.c_str(), 0, DWORD(info.size()), info.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+    EXPECT_EQ(fixed->dwFileVersionMS, 0x00020005u);
+    EXPECT_EQ(fixed->dwFileVersionLS, 0x00000007u);
+    EXPECT_EQ(fixed->dwProductVersionMS, 0x00030001u);
+    EXPECT_EQ(VersionString(info, L"CompanyName"), L"Acme Caf\u00E9");
+    EXPECT_EQ(VersionString(info, L"FileDescription"), L"Orbit");
+    EXPECT_EQ(VersionString(info, L"FileVersion"), L"2.5.0.7");
+    EXPECT_EQ(VersionString(info, L"ProductVersion"), L"3.1");
+
+    EXPECT_EQ(ExtractIconExW(exe.c_str(), -1, nullptr, nullptr, 0), 1u) << "one group icon";
+    HICON large = nullptr;
+    ASSERT_EQ(ExtractIconExW(exe.c_str(), 0, &large, nullptr, 1), 1u);
+    ICONINFO icon{};
+    ASSERT_TRUE(GetIconInfo(large, &icon));
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, icon.hbmColor);
+    const COLORREF centre = GetPixel(dc, 16, 16);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(icon.hbmColor);
+    DeleteObject(icon.hbmMask);
+    DestroyIcon(large);
+    EXPECT_TRUE(Near(centre, iconColour, 70)) << std::hex << centre;
+
+    DWORD stored = 0, computed = 0;
+    ASSERT_EQ(MapFileAndCheckSumW(exe.c_str(), &stored, &computed), DWORD(CHECKSUM_SUCCESS));
+    EXPECT_EQ(stored, computed);
+}
+
+TEST(BuiltPlayer, CarriesItsIconVersionAndChecksumAndPlaysItsMovie)
+{
+    const struct {
+        const wchar_t* icon;
+        COLORREF colour;
+    } icons[] = {{L"green_multi.ico", RGB(0x15, 0x7a, 0x3f)}, {L"red_png256.ico", RGB(0xae, 0x20, 0x20)}};
+    for (const auto& [icon, colour] : icons) {
+        SCOPED_TRACE(fs::path(icon).string());
+        const fs::path exe = NewTempFolder(fs::path(icon).stem()) / L"orbit.exe";
+        BuildQuittingPlayer(exe, Images() / icon);
+        ExpectBranded(exe, colour);
+        ChildProcess player(exe);
+        EXPECT_EQ(player.WaitForExit(std::chrono::seconds(40)), 0) << "the movie's quit ends the player";
+    }
+}
+
+// Run by signed_player_test.sh: this writes the player, the script signs it
+// with osslsigncode, and the next one runs the signed file.
+TEST(SignedPlayer, DISABLED_WriteThePlayerToSign)
+{
+    fs::create_directories(ExeFolder() / "signing");
+    BuildQuittingPlayer(ExeFolder() / "signing" / "player.exe", Images() / "green_multi.ico");
+}
+
+TEST(SignedPlayer, DISABLED_PlaysItsMovie)
+{
+    const fs::path exe = ExeFolder() / "signing" / "signed.exe";
+    ASSERT_GT(ReadWholeFile(exe).size(), ReadWholeFile(ExeFolder() / "signing" / "player.exe").size());
+    ChildProcess player(exe);
+    EXPECT_EQ(player.WaitForExit(std::chrono::seconds(40)), 0) << "the movie's quit ends the player";
+}
+
+// The splash window's client pixel at (x, y) (negative: from the right or bottom edge).
+COLORREF SplashPixel(HWND splash, int x, int y)
+{
+    RECT client{};
+    GetClientRect(splash, &client);
+    POINT at{x < 0 ? client.right + x : x, y < 0 ? client.bottom + y : y};
+    ClientToScreen(splash, &at);
+    HDC screen = GetDC(nullptr);
+    const COLORREF pixel = GetPixel(screen, at.x, at.y);
+    ReleaseDC(nullptr, screen);
+    return pixel;
+}
+
+// A larger picture shows its centre, cut at the window's edges; a smaller one
+// lies centred on the button face. CMYK pictures show in their colours.
+TEST(Splash, PicturesAreCentredUnscaledOnTheButtonFace)
+{
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    struct Probe {
+        int x, y;
+        COLORREF colour;
+    };
+    const struct {
+        const wchar_t* file;
+        std::vector<Probe> probes;
+    } cases[] = {
+        {L"splash_large.jpg", {{4, 4, RGB(0, 0, 255)}, {-5, -5, RGB(0, 0, 255)}, {223, 126, RGB(0, 0, 255)}}},
+        {L"splash_small.jpg", {{223, 126, RGB(0, 192, 0)}, {176, 104, RGB(0, 192, 0)}, {4, 4, face}, {170, 126, face}}},
+        {L"cmyk.jpg", {{223, 126, RGB(255, 128, 0)}, {4, 4, face}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(fs::path(c.file).string());
+        const fs::path exe = MakePlayer(NewTempFolder(fs::path(c.file).stem()), L"splash.exe",
+            {{PackageMagicOf(PackageBlockKind::SplashImage), ReadWholeFile(Images() / c.file)}, MovieBlock()});
+        ChildProcess player(exe);
+        HWND splash = player.WaitForWindow(L"TfrmSplash");
+        ASSERT_TRUE(splash);
+        // Painted once shown; poll until every probe shows its colour, or the splash is gone.
+        bool all = false;
+        for (const auto deadline = std::chrono::steady_clock::now() + 5s; !all && std::chrono::steady_clock::now() < deadline;) {
+            all = true;
+            for (const Probe& p : c.probes)
+                all = all && Near(SplashPixel(splash, p.x, p.y), p.colour);
+        }
+        for (const Probe& p : c.probes)
+            EXPECT_TRUE(Near(SplashPixel(splash, p.x, p.y), p.colour))
+                << p.x << "," << p.y << ": " << std::hex << SplashPixel(splash, p.x, p.y);
+        HWND main = player.WaitForWindow(kPlayerWindow, 30s);
+        ASSERT_TRUE(main);
+        CloseWindowAndWait(player, main);
+    }
+}
+
+TEST(Splash, APictureThePlayerCannotDecodeIsReportedAndStartUpGoesOn)
+{
+    const fs::path exe = MakePlayer(NewTempFolder("twelve"), L"twelve.exe",
+        {{PackageMagicOf(PackageBlockKind::SplashImage), ReadWholeFile(Images() / "twelve_bit.jpg")}, MovieBlock()});
+    ChildProcess player(exe);
+    HWND box = player.WaitForWindow(kMessageBox);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(WindowText(box), L"Splash picture");
+    EXPECT_NE(MessageBoxText(box).find(L"starts without it"), std::wstring::npos) << MessageBoxText(box).c_str();
+    EXPECT_FALSE(player.FindWindowOf(L"TfrmSplash"));
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    HWND main = player.WaitForWindow(kPlayerWindow);
+    ASSERT_TRUE(main);
+    EXPECT_FALSE(player.FindWindowOf(L"TfrmSplash"));
+    CloseWindowAndWait(player, main);
 }
 
 } // namespace
