@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "flashrt/flash_ocx_loader_win.h"
@@ -115,6 +116,12 @@ void LoadFlashOCXCodeFromStream(std::span<const uint8_t> moduleImage)
 {
     g_provider.reset();
     g_provider = std::make_unique<TFlashOCXCodeProviderBasedOnStream>(moduleImage);
+}
+
+void SetFlashOCXCodeProvider(std::unique_ptr<TFlashOCXCodeProvider> provider)
+{
+    g_provider.reset();
+    g_provider = std::move(provider);
 }
 
 uint32_t GetInstalledFlashVersion()

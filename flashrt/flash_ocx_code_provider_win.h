@@ -55,6 +55,10 @@ TFlashOCXCodeProvider* FlashOCXCodeProvider();
 // (empty span = no stream).
 void LoadFlashOCXCodeFromStream(std::span<const uint8_t> moduleImage);
 
+// Frees the active provider and makes `provider` the active one (the tests host
+// objects of other classes through a provider of their own).
+void SetFlashOCXCodeProvider(std::unique_ptr<TFlashOCXCodeProvider> provider);
+
 // Packed product version of the registered Flash module, 0 when none.
 uint32_t GetInstalledFlashVersion();
 bool IsFlashInstalled();
