@@ -420,6 +420,7 @@ TEST_F(PlayerWindow, TimerShowsTheFrameMovesTheSliderWithoutSeekingAndRestartsAS
     settings.Loop = 1;
     settings.ShowControls = 1;
     auto w = MakeWith(PlainMovie(1));
+    log.Clear();
     w->tmrRefresher->Tick();
     EXPECT_EQ(w->lblMovieFrames->Caption(), L"1 / 1");
     const int rewind = log.FindLine("call Rewind");
