@@ -189,9 +189,9 @@ TFlashPlayerControl::TFlashPlayerControl(swfp::tk::TComponent* owner) : TWinCont
     SetParentFont(true);  // the object's ambient font is the form's
 
     if (flashrt::TFlashOCXCodeProvider* provider = flashrt::FlashOCXCodeProvider()) {
-        IOleObject* object = nullptr;
-        provider->CreateInstance(IID_IOleObject, reinterpret_cast<void**>(&object));
-        oleObject_.Attach(object);
+        // Straight into the smart pointer: MinGW's ComPtr::Attach adds a reference of
+        // its own, which would keep the object alive past the module's unloading.
+        provider->CreateInstance(IID_IOleObject, reinterpret_cast<void**>(oleObject_.ReleaseAndGetAddressOf()));
     }
     if (!oleObject_) return;  // no runtime: a plain window
 

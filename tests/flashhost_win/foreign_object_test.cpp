@@ -17,6 +17,12 @@ namespace wintest = swfp::wintest;
 
 namespace {
 
+ULONG CountOf(IUnknown* object)
+{
+    object->AddRef();
+    return object->Release();
+}
+
 // Creates objects of one registered class through COM, where the player's
 // providers create them from a mapped module.
 class ComClassProvider final : public flashrt::TFlashOCXCodeProvider {
@@ -116,7 +122,8 @@ TEST_F(ForeignObject, TheWebBrowserControlGoesThroughTheWholeSiteProtocol)
     EXPECT_EQ(TFlashPlayerControl::ActiveOleControlOf(&form.Form()), nullptr);
     EXPECT_TRUE(control->InPlaceActive()) << "UI deactivation leaves the object in place";
 
-    // Destruction: the object keeps no site and no sink, and its window is gone.
+    // Destruction: the object keeps no site and no sink, its window is gone, and
+    // the test's reference is the only one left.
     const ULONG siteReferences = static_cast<ULONG>(control->RefCount());
     EXPECT_GT(siteReferences, 0u) << "the object holds the site while it is active";
     control.reset();
@@ -125,4 +132,6 @@ TEST_F(ForeignObject, TheWebBrowserControlGoesThroughTheWholeSiteProtocol)
     EXPECT_EQ(left, nullptr);
     EXPECT_EQ(ConnectionsOf(object.Get(), IID_IPropertyNotifySink), 0);
     EXPECT_FALSE(IsWindow(window));
+    inPlace.Reset();
+    EXPECT_EQ(CountOf(object.Get()), 1u);
 }
