@@ -21,9 +21,13 @@ UniqueFile OpenForReading(const std::wstring& name)
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
+// The toolkit's file-open error, with the system's text for why the open failed.
 [[noreturn]] void RaiseOpenError(const std::wstring& name)
 {
-    throw std::runtime_error("Cannot open file \"" + swfp::win::WideToAnsi(name) + "\". " + EOleError(HRESULT_FROM_WIN32(GetLastError())).what());
+    // Read the error before anything else can overwrite it.
+    const DWORD error = GetLastError();
+    const std::string reason = EOleError(HRESULT_FROM_WIN32(error)).what();
+    throw std::runtime_error("Cannot open file \"" + swfp::win::WideToAnsi(name) + "\". " + reason);
 }
 
 void ReadAt(HANDLE file, uint64_t offset, void* buffer, size_t count)
@@ -78,17 +82,28 @@ void TFlashPlayerControl::ReadMovieInformation(std::span<const uint8_t> streamOr
 
 void TFlashPlayerControl::LoadMovieFromStream(flashrt::TStream& stream)
 {
+    std::vector<uint8_t> copy;
+    std::span<const uint8_t> whole;
     if (auto* memory = dynamic_cast<flashrt::TMemoryStream*>(&stream)) {
         // Read in place: a big movie is not copied once more just for its header.
-        ReadMovieInformation(memory->Bytes());
+        whole = memory->Bytes();
     } else {
-        std::vector<uint8_t> bytes(static_cast<size_t>(stream.Size()));
+        copy.resize(static_cast<size_t>(stream.Size()));
         stream.SetPosition(0);
-        stream.ReadBuffer(bytes.data(), bytes.size());
-        ReadMovieInformation(bytes);
+        stream.ReadBuffer(copy.data(), copy.size());
+        whole = copy;
     }
+    ReadMovieInformation(whole);
     stream.SetPosition(0);
-    flashrt::ContentManager().PutMovieFromStream(*this, stream);
+    const std::span<const uint8_t> block = LocateMovieBlock(whole);
+    if (block.size() == whole.size()) {
+        flashrt::ContentManager().PutMovieFromStream(*this, stream);
+        return;
+    }
+    // A movie behind its trailer: the runtime gets the movie whose information
+    // was just published, not the executable or file around it.
+    flashrt::TMemoryStream movie(block);
+    flashrt::ContentManager().PutMovieFromStream(*this, movie);
 }
 
 void TFlashPlayerControl::LoadLayerFromStream(int layer, flashrt::TStream& stream)
@@ -109,7 +124,7 @@ void TFlashPlayerControl::ContinueMovieSetter(const std::wstring& name)
         const DWORD attributes = GetFileAttributesW(name.c_str());
         if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
         UniqueFile file = OpenForReading(name);
-        if (!file) return;
+        if (!file) RaiseOpenError(name);
         std::vector<uint8_t> bytes(static_cast<size_t>(FileSize(file.get())));
         if (!bytes.empty()) ReadAt(file.get(), 0, bytes.data(), bytes.size());
         ReadMovieInformation(bytes);

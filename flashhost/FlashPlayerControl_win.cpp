@@ -189,9 +189,9 @@ TFlashPlayerControl::TFlashPlayerControl(swfp::tk::TComponent* owner) : TWinCont
     SetParentFont(true);  // the object's ambient font is the form's
 
     if (flashrt::TFlashOCXCodeProvider* provider = flashrt::FlashOCXCodeProvider()) {
-        IOleObject* object = nullptr;
-        provider->CreateInstance(IID_IOleObject, reinterpret_cast<void**>(&object));
-        oleObject_.Attach(object);
+        // Straight into the smart pointer: MinGW's ComPtr::Attach adds a reference of
+        // its own, which would keep the object alive past the module's unloading.
+        provider->CreateInstance(IID_IOleObject, reinterpret_cast<void**>(oleObject_.ReleaseAndGetAddressOf()));
     }
     if (!oleObject_) return;  // no runtime: a plain window
 
@@ -604,17 +604,18 @@ void TFlashPlayerControl::SetParent(swfp::tk::TWinControl* parent)
     }
 }
 
-void TFlashPlayerControl::SetBounds(int left, int top, int width, int height)
+void TFlashPlayerControl::UpdateBounds(const swfp::tk::Bounds& b)
 {
-    if (oleObject_ && ((width != Width() && Width() > 0) || (height != Height() && Height() > 0))) {
-        SIZEL extent{PixelsToHimetric(width, PixelsPerInch(true)), PixelsToHimetric(height, PixelsPerInch(false))};
+    swfp::tk::Bounds next = b;
+    if (oleObject_ && ((b.width != Width() && Width() > 0) || (b.height != Height() && Height() > 0))) {
+        SIZEL extent{PixelsToHimetric(b.width, PixelsPerInch(true)), PixelsToHimetric(b.height, PixelsPerInch(false))};
         if (FAILED(oleObject_->SetExtent(DVASPECT_CONTENT, &extent))) {
             // The object refused the size: keep the one it has.
-            width = Width();
-            height = Height();
+            next.width = Width();
+            next.height = Height();
         }
     }
-    TWinControl::SetBounds(left, top, width, height);
+    TWinControl::UpdateBounds(next);
 }
 
 void TFlashPlayerControl::SetUIActive(bool active)
@@ -656,17 +657,14 @@ void TFlashPlayerControl::UIDeactivateRequest()
     if (form && Focused()) OnUIDeactivate(FALSE);
 }
 
-void TFlashPlayerControl::PaletteChanged(bool foreground, Message& m)
+bool TFlashPlayerControl::PaletteChanged(bool foreground)
 {
-    if (foreground && HandleAllocated()) {
+    if (oleObject_ && foreground && HandleAllocated()) {
         Message query{WindowHandle(), WM_QUERYNEWPALETTE, 0, 0, 0};
         TWinControl::DefaultHandler(query);
-        if (query.result != 0) {
-            m.result = query.result;
-            return;
-        }
+        if (query.result != 0) return true;
     }
-    TWinControl::DefaultHandler(m);
+    return TWinControl::PaletteChanged(foreground);
 }
 
 // ---- message flow ----------------------------------------------------------------------
@@ -761,10 +759,12 @@ bool TFlashPlayerControl::Dispatch(Message& m)
         if (!oleObject_) break;
         DefaultHandler(m);  // the object's window erases its own background
         return true;
-    case WM_PALETTECHANGED:
-    case WM_QUERYNEWPALETTE:
+    case WM_SETFOCUS:
         if (!oleObject_) break;
-        PaletteChanged(m.msg == WM_QUERYNEWPALETTE, m);
+        // The object's window hears of the focus first; then the container asks
+        // for UI activation itself rather than relying on the object to take it.
+        DefaultHandler(m);
+        UIActivateRequest();
         return true;
     default:
         break;

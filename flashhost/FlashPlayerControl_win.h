@@ -163,7 +163,6 @@ public:
     // The sink connected to the object's events (not counted: it lives with the control).
     IDispatch* EventSink() const { return eventSink_.get(); }
     void SetParent(swfp::tk::TWinControl* parent) override;
-    void SetBounds(int left, int top, int width, int height) override;
     void WndProc(swfp::tk::Message& m) override;
     void DefaultHandler(swfp::tk::Message& m) override;
     // A navigation key left to the form: the object's mnemonics take it first.
@@ -171,7 +170,8 @@ public:
     // The parent's font or colour, followed: the object hears of its ambient change.
     void ParentFontChanged() override;
     void ParentColorChanged() override;
-    virtual void PaletteChanged(bool foreground, swfp::tk::Message& m);
+    // In the foreground the object's window is asked to realise its palette.
+    bool PaletteChanged(bool foreground) override;
     // Connects the site, the property sink and the event sink (at window creation).
     void CreateControl();
     void DestroyControl();
@@ -308,6 +308,9 @@ public:
     void LoadMovieURL(int32_t layer, const std::wstring& url) override { LoadMovie(layer, url); }
 
 protected:
+    // Every size change, whether asked for (SetBounds) or made by the parent's
+    // alignment, offers the object its new extent first; a size it refuses is not taken.
+    void UpdateBounds(const swfp::tk::Bounds& b) override;
     void CreateWnd() override;
     void DestroyWindowHandle() override;
     bool Dispatch(swfp::tk::Message& m) override;

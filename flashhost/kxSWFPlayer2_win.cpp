@@ -17,7 +17,6 @@ std::optional<FilteredMouseInput> FilterInputOf(UINT msg)
     case WM_RBUTTONDOWN: return FilteredMouseInput::RightDown;
     case WM_RBUTTONUP: return FilteredMouseInput::RightUp;
     case WM_RBUTTONDBLCLK: return FilteredMouseInput::RightDoubleClick;
-    case WM_MOUSELEAVE: return FilteredMouseInput::MouseLeft;
     default: return std::nullopt;
     }
 }
@@ -34,12 +33,6 @@ void TkxSWFPlayer2::WndProc(swfp::tk::Message& m)
         FilterMouseInput(*input, MouseFilterSettings{MouseInteract, StandartMenu, PopupMenu() != nullptr}, buttonHeld_);
     const int x = GET_X_LPARAM(m.lParam), y = GET_Y_LPARAM(m.lParam);
 
-    if (*input == FilteredMouseInput::MouseLeft) {
-        // The movie does not see it, but the toolkit's hover tracking must.
-        buttonHeld_ = out.ButtonHeld;
-        TWinControl::Dispatch(m);
-        return;
-    }
     if (out.PassOn) TFlashPlayerControl::WndProc(m);
     if (out.RaiseMouseDown) MouseDown(swfp::tk::MouseButton::Left, 0, x, y);
     if (out.RaiseMouseMove) MouseMove(0, x, y);
@@ -47,6 +40,13 @@ void TkxSWFPlayer2::WndProc(swfp::tk::Message& m)
     if (out.RaiseMouseUp) MouseUp(swfp::tk::MouseButton::Left, 0, x, y);
     buttonHeld_ = out.ButtonHeld;
     if (out.ShowPopupMenu) PopupAt(ClientToScreen(POINT{x, y}));
+}
+
+void TkxSWFPlayer2::MouseLeave()
+{
+    const MouseFilterSettings settings{MouseInteract, StandartMenu, PopupMenu() != nullptr};
+    buttonHeld_ = FilterMouseInput(FilteredMouseInput::MouseLeft, settings, buttonHeld_).ButtonHeld;
+    TFlashPlayerControl::MouseLeave();
 }
 
 void TkxSWFPlayer2::MouseDown(swfp::tk::MouseButton button, swfp::tk::ShiftState shift, int x, int y)

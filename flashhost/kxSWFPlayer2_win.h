@@ -26,6 +26,9 @@ public:
     void MouseDown(swfp::tk::MouseButton button, swfp::tk::ShiftState shift, int x, int y) override;
     void MouseMove(swfp::tk::ShiftState shift, int x, int y) override;
     void MouseUp(swfp::tk::MouseButton button, swfp::tk::ShiftState shift, int x, int y) override;
+    // The toolkit's leave notification forgets the held button; the platform's
+    // WM_MOUSELEAVE itself goes on to the movie like any other message.
+    void MouseLeave() override;
 
 private:
     bool buttonHeld_ = false;

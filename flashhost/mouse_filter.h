@@ -6,7 +6,7 @@
 
 enum class FilteredMouseInput {
     LeftDown, LeftUp, Move, LeftDoubleClick, RightDown, RightUp, RightDoubleClick,
-    MouseLeft,  // the mouse left the control
+    MouseLeft,  // the toolkit noticed the mouse leave the control (not the platform message)
     Other,
 };
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "flashrt/fault_containment_win.h"
@@ -141,6 +142,12 @@ void LoadFlashOCXCodeFromStream(pe::ByteSource& moduleSource)
 {
     g_provider.reset();
     g_provider = std::make_unique<TFlashOCXCodeProviderBasedOnStream>(moduleSource);
+}
+
+void SetFlashOCXCodeProvider(std::unique_ptr<TFlashOCXCodeProvider> provider)
+{
+    g_provider.reset();
+    g_provider = std::move(provider);
 }
 
 uint32_t GetInstalledFlashVersion()

@@ -69,6 +69,10 @@ void LoadFlashOCXCodeFromStream(std::span<const uint8_t> moduleImage);
 // The same for a module read from source as it is mapped.
 void LoadFlashOCXCodeFromStream(pe::ByteSource& moduleSource);
 
+// Frees the active provider and makes `provider` the active one (the tests host
+// objects of other classes through a provider of their own).
+void SetFlashOCXCodeProvider(std::unique_ptr<TFlashOCXCodeProvider> provider);
+
 // Packed product version of the registered Flash module, 0 when none.
 uint32_t GetInstalledFlashVersion();
 bool IsFlashInstalled();

@@ -49,9 +49,14 @@ layouts::ControlFactory PlayerFactory()
 {
     return [](TForm& form, const layouts::ComponentLayout&, const layouts::Handlers& handlers) -> TControl& {
         auto& player = form.Make<flashhost::TkxSWFPlayer2>();
+        // Every stored property, in the layout's order, reaches the object before any window exists.
+        player.SetFrameNum(-1);
+        player.SetPlaying(false);
         player.SetQuality(1);
-        player.SetLoop(false);
+        player.SetScaleMode(0);
+        player.SetAlignMode(0);
         player.SetBackgroundColor(-1);
+        player.SetLoop(false);
         player.SetWMode(L"Window");
         player.SetMenu(false);
         player.SetScale(L"ShowAll");

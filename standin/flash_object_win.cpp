@@ -215,7 +215,7 @@ HRESULT STDMETHODCALLTYPE FlashObject::SetExtent(DWORD aspect, SIZEL* size) {
   if (!size) return E_POINTER;
   Log("call SetExtent %lu %ld %ld", static_cast<unsigned long>(aspect), size->cx, size->cy);
   if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
-  if (size->cx < 0 || size->cy < 0) return E_INVALIDARG;
+  if (size->cx < 0 || size->cy < 0 || FaultRequested("refuse-extent")) return E_INVALIDARG;
   extent_ = *size;
   return S_OK;
 }
@@ -362,6 +362,7 @@ HRESULT STDMETHODCALLTYPE FlashObject::FindConnectionPoint(REFIID riid, IConnect
 //   silent-activation   in-place activation never tells the site (no OnInPlaceActivate)
 //   hide-window         IOleInPlaceObject::GetWindow gives no window
 //   refuse-loop         reading and setting Loop fail
+//   refuse-extent       SetExtent fails for every size
 bool FlashObject::FaultRequested(const char* fault) {
   char value[64];
   const DWORD n = GetEnvironmentVariableA("FLASH_STANDIN_FAULT", value, sizeof value);
@@ -425,7 +426,19 @@ void FlashObject::UpdateTimer() {
   }
 }
 
+// The container messages whose arrival the log records, so tests see what reached the runtime.
+static const char* LoggedMessageName(UINT message) {
+  switch (message) {
+    case WM_MOUSELEAVE: return "WM_MOUSELEAVE";
+    case WM_SETFOCUS: return "WM_SETFOCUS";
+    case WM_QUERYNEWPALETTE: return "WM_QUERYNEWPALETTE";
+    case WM_PALETTECHANGED: return "WM_PALETTECHANGED";
+    default: return nullptr;
+  }
+}
+
 LRESULT FlashObject::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  if (const char* name = LoggedMessageName(message)) Log("window %s", name);
   switch (message) {
     case WM_TIMER:
       if (wparam == kFrameTimer) {

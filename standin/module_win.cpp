@@ -65,6 +65,10 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
   if (reason == DLL_PROCESS_ATTACH) {
     g_instance = instance;
     DisableThreadLibraryCalls(instance);
+  } else if (reason == DLL_PROCESS_DETACH) {
+    // Every object, factory and lock should be gone by now: a container that leaked
+    // a reference leaves an object whose code is about to disappear.
+    Log("detach refs=%ld", g_moduleRefs);
   }
   return TRUE;
 }

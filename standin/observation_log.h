@@ -31,6 +31,9 @@
 //   call TranslateAccelerator <msg> <wParam> <x> <y>   (Tab is taken; the point is the container's)
 //   call OnMnemonic <msg> <wParam>   the container handed over the mnemonic (Execute key)
 //   audio buffer zeroed=<0|1>        after each waveOutWrite: whether the buffer came back all zeros
+//   window <WM_NAME>                 a container message reached the movie's window (WM_MOUSELEAVE,
+//                                    WM_SETFOCUS, WM_QUERYNEWPALETTE, WM_PALETTECHANGED)
+//   detach refs=<n>                  the module is detached; n objects, factories and locks still live
 #pragma once
 
 namespace standin {

@@ -382,6 +382,16 @@ bool TWinControl::DialogKey(UINT key, LPARAM keyData) {
   return false;
 }
 
+bool TWinControl::PaletteChanged(bool foreground) {
+  bool realised = false;
+  for (TControl* c : std::vector<TControl*>(controls_)) {
+    if (!c->IsWindowed() || !static_cast<TWinControl*>(c)->PaletteChanged(foreground)) continue;
+    realised = true;
+    if (foreground) break;  // one palette is the foreground's
+  }
+  return realised;
+}
+
 LRESULT CALLBACK TWinControl::StdWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_NCCREATE) {
     auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);

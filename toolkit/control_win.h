@@ -240,6 +240,10 @@ class TWinControl : public TControl {
   // its form. The default offers it to the windowed children in turn; true
   // when one of them took it.
   virtual bool DialogKey(UINT key, LPARAM keyData);
+  // The system palette changed (foreground: the form is about to become active
+  // and may realise its palette). The default offers it to the windowed children;
+  // true when one of them realised a palette.
+  virtual bool PaletteChanged(bool foreground);
 
   virtual void WndProc(Message& m);
   // The end of every message's processing: the window class's default

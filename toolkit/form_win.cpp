@@ -281,6 +281,13 @@ bool TForm::Dispatch(Message& m) {
     case WM_ACTIVATE:
       if (LOWORD(m.wParam) != WA_INACTIVE && OnActivate) OnActivate(*this);
       return false;
+    // Only top-level windows hear of palette changes: the form passes them on to its controls.
+    case WM_QUERYNEWPALETTE:
+      m.result = PaletteChanged(true) ? TRUE : FALSE;
+      return true;
+    case WM_PALETTECHANGED:
+      if (reinterpret_cast<HWND>(m.wParam) != WindowHandle()) PaletteChanged(false);
+      return false;
     case WM_WINDOWPOSCHANGING:
       if (ScreenSnap) {
         auto* wp = reinterpret_cast<WINDOWPOS*>(m.lParam);

@@ -5,6 +5,8 @@
 
 #include <olectl.h>
 
+#include <optional>
+
 #include "flashhost/FlashPlayerControl_win.h"
 #include "tests/support/swf_writer.h"
 #include "tests/flashhost_win/flashhost_test_support.h"
@@ -359,33 +361,57 @@ TEST_F(Container, ActivationAdoptsTheObjectsWindowInTheSitesOrder)
     EXPECT_EQ(info.cAccelEntries, 0u);
 }
 
-TEST_F(Container, ResizeSendsTheExtentFirstThenReactivatesWithTheNewBounds)
+// Every size change, asked for or made by the form's alignment, offers the object
+// its extent (HIMETRIC at 96 pixels per inch) before it is re-activated with the
+// new bounds; a size the object refuses is not taken.
+TEST_F(Container, EverySizeChangeOffersTheExtentFirstAndKeepsARefusedSize)
 {
-    auto control = MakeControl(form.Form());
-    control->SetBounds(0, 0, 300, 200);
-    control->HandleNeeded();
-    log.Clear();
-    control->SetBounds(5, 6, 650, 476);
-    const int extent = log.FindPrefix("call SetExtent 1 17198 12594");
-    const int verb = log.FindPrefix("call DoVerb -5 5 6 655 482");
-    EXPECT_GE(extent, 0) << log.Dump();
-    EXPECT_GT(verb, extent) << log.Dump();
-    RECT r;
-    GetWindowRect(control->WindowHandle(), &r);
-    EXPECT_EQ(r.right - r.left, 650);
-    EXPECT_EQ(control->Width(), 650);
-
-    // A size the object refuses is not taken.
-    log.Clear();
-    control->SetBounds(5, 6, -20, 476);
-    EXPECT_GE(log.FindPrefix("call SetExtent 1 -529"), 0) << log.Dump();
-    EXPECT_EQ(control->Width(), 650);
+    const struct {
+        const char* name;
+        bool aligned, refused;
+    } cases[] = {{"SetBounds", false, false}, {"SetBounds refused", false, true},
+                 {"alignment", true, false}, {"alignment refused", true, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto control = MakeControl(form.Form());
+        form.Form().SetClientSize(800, 600);
+        if (c.aligned) control->SetAlign(swfp::tk::Align::Client);
+        else control->SetBounds(0, 0, 300, 200);
+        control->HandleNeeded();
+        const int oldWidth = control->Width();
+        log.Clear();
+        {
+            std::optional<wintest::StandinFault> refuse;
+            if (c.refused) refuse.emplace(L"refuse-extent");
+            if (c.aligned) form.Form().SetClientSize(650, 476);
+            else control->SetBounds(5, 6, 650, 476);
+        }
+        const int extent = log.FindLine("call SetExtent 1 " + std::to_string(MulDiv(650, 2540, 96)) + " " +
+                                        std::to_string(MulDiv(476, 2540, 96)));
+        ASSERT_GE(extent, 0) << log.Dump();
+        const std::string newRect = c.aligned ? "0 0 650 476" : "5 6 655 482";
+        const int verb = log.FindLine("call DoVerb -5 " + newRect);
+        RECT r;
+        GetWindowRect(control->WindowHandle(), &r);
+        if (c.refused) {
+            EXPECT_LT(verb, 0) << log.Dump();
+            EXPECT_EQ(control->Width(), oldWidth);
+        } else {
+            EXPECT_GT(verb, extent) << log.Dump();
+            EXPECT_EQ(control->Width(), 650);
+            EXPECT_EQ(r.right - r.left, 650);
+        }
+    }
 }
 
-TEST_F(Container, DestructionClosesUnadvisesAndClearsTheSite)
+TEST_F(Container, DestructionClosesClearsTheSiteAndReleasesTheObjectBeforeTheModuleGoes)
 {
+    wintest::UseRuntimeModule(L"flash_standin.dll");  // a module of this test's own
     auto control = MakeControl(form.Form());
     control->HandleNeeded();
+    const auto movie = SwfWriter().ShowFrame().Build();
+    flashrt::TMemoryStream stream(movie);
+    control->LoadMovieFromStream(stream);
     HWND hwnd = control->WindowHandle();
     log.Clear();
     control.reset();
@@ -394,6 +420,32 @@ TEST_F(Container, DestructionClosesUnadvisesAndClearsTheSite)
     EXPECT_GE(close, 0) << log.Dump();
     EXPECT_GT(site, close) << log.Dump();
     EXPECT_FALSE(IsWindow(hwnd)) << "the object destroyed its window on closing";
+    // Replacing the module detaches this one: no object of it may still be alive.
+    wintest::UseRuntimeModule(L"flash_standin.dll");
+    EXPECT_GE(log.FindLine("detach refs=0"), 0) << log.Dump();
+}
+
+TEST_F(Container, TakingTheFocusAsksForUIActivationAndPaletteChangesReachTheObject)
+{
+    auto control = MakeControl(form.Form());
+    form.Form().Show();
+    control->HandleNeeded();
+    SetFocus(form.Form().WindowHandle());
+    control->UIDeactivateRequest();  // showing the form focused and UI-activated it already
+    ASSERT_EQ(TFlashPlayerControl::ActiveOleControlOf(&form.Form()), nullptr);
+    log.Clear();
+    SetFocus(control->WindowHandle());
+    const int focus = log.FindLine("window WM_SETFOCUS");
+    const int verb = log.FindPrefix("call DoVerb -4 ");
+    EXPECT_GE(focus, 0) << log.Dump();
+    EXPECT_GT(verb, focus) << log.Dump();
+    EXPECT_GT(log.FindLine("site OnUIActivate hr=0x00000000"), verb) << log.Dump();
+    EXPECT_EQ(TFlashPlayerControl::ActiveOleControlOf(&form.Form()), control.get());
+
+    // Only the form hears of palette changes; it passes the foreground one on.
+    log.Clear();
+    SendMessageW(form.Form().WindowHandle(), WM_QUERYNEWPALETTE, 0, 0);
+    EXPECT_EQ(log.CountLine("window WM_QUERYNEWPALETTE"), 1) << log.Dump();
 }
 
 TEST_F(Container, OneControlOfAFormIsUIActiveAtATime)
@@ -661,3 +713,4 @@ TEST_F(Container, StockEventsBecomeTheControlsNotifications)
     EXPECT_EQ(seen[1], "key 65 " + std::to_string(swfp::tk::ssCtrl));
     EXPECT_EQ(key, 0) << "a changed key is written back by reference";
 }
+

@@ -14,13 +14,6 @@ using namespace flashhost;
 
 namespace {
 
-// Makes the stand-in misbehave for the life of this object.
-class StandinFault {
-public:
-    explicit StandinFault(const wchar_t* fault) { SetEnvironmentVariableW(L"FLASH_STANDIN_FAULT", fault); }
-    ~StandinFault() { SetEnvironmentVariableW(L"FLASH_STANDIN_FAULT", nullptr); }
-};
-
 // Counts the reports that reach the application's exception handler.
 class ReportCounter {
 public:
@@ -47,7 +40,7 @@ void ExpectCreationFails(const wchar_t* fault, const std::string& message)
     swfp::wintest::TestForm form;
     ReportCounter reports;
     {
-        StandinFault misbehave(fault);
+        swfp::wintest::StandinFault misbehave(fault);
         auto control = std::make_unique<TFlashPlayerControl>(nullptr);
         ASSERT_TRUE(control->HasOleObject());
         EXPECT_EQ(CreationError(*control, form.Form()), message);
@@ -127,7 +120,7 @@ TEST(FailurePaths, APropertyTheObjectRefusesKeepsTheAssignedValue)
 {
     swfp::wintest::UseRuntimeModule(L"flash_standin.dll");
     swfp::wintest::StandinLog log;
-    StandinFault misbehave(L"refuse-loop");
+    swfp::wintest::StandinFault misbehave(L"refuse-loop");
     auto control = std::make_unique<TFlashPlayerControl>(nullptr);
     ASSERT_TRUE(control->HasOleObject());
     EXPECT_NO_THROW(control->SetLoop(true));

@@ -27,4 +27,13 @@ private:
     std::unique_ptr<swfp::tk::TForm> form_;
 };
 
+// Makes the stand-in misbehave for the life of this object (FLASH_STANDIN_FAULT).
+class StandinFault {
+public:
+    explicit StandinFault(const wchar_t* fault) { SetEnvironmentVariableW(L"FLASH_STANDIN_FAULT", fault); }
+    ~StandinFault() { SetEnvironmentVariableW(L"FLASH_STANDIN_FAULT", nullptr); }
+    StandinFault(const StandinFault&) = delete;
+    StandinFault& operator=(const StandinFault&) = delete;
+};
+
 }  // namespace swfp::wintest

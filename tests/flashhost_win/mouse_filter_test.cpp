@@ -216,7 +216,7 @@ TEST_F(MouseInput, PlayerRightButtonOpensThePopupOnReleaseAndLeavingForgetsThePr
     Send(*c, WM_RBUTTONUP, At(4, 4));
     EXPECT_TRUE(c->popups.empty());
     EXPECT_TRUE(c->reachedRuntime.empty());
-    Send(*c, WM_MOUSELEAVE, 0);
+    c->MouseLeave();  // the toolkit's notification
     EXPECT_FALSE(c->ButtonHeld());
 
     c->SetPopupMenu(&menu);
@@ -230,7 +230,7 @@ TEST_F(MouseInput, PlayerRightButtonOpensThePopupOnReleaseAndLeavingForgetsThePr
 
     // Press, leave, release: no menu.
     Send(*c, WM_RBUTTONDOWN, At(9, 9));
-    Send(*c, WM_MOUSELEAVE, 0);
+    c->MouseLeave();
     Send(*c, WM_RBUTTONUP, At(9, 9));
     EXPECT_EQ(c->popups.size(), 1u);
     EXPECT_TRUE(c->reachedRuntime.empty());
@@ -242,6 +242,18 @@ TEST_F(MouseInput, PlayerRightButtonOpensThePopupOnReleaseAndLeavingForgetsThePr
     EXPECT_EQ(c->popups.size(), 2u);
     Send(*c, WM_RBUTTONUP, At(3, 3));
     EXPECT_EQ(c->popups.size(), 2u) << "the release never reaches anything";
+}
+
+TEST_F(MouseInput, PlayerLetsTheLeaveMessageThroughAndTheToolkitsNoticeForgetsThePress)
+{
+    swfp::wintest::StandinLog log;
+    auto c = Make<TkxSWFPlayer2>();
+    Send(*c, WM_MOUSEMOVE, At(9, 9));  // the toolkit now knows the mouse is over the control
+    Send(*c, WM_RBUTTONDOWN, At(9, 9));
+    ASSERT_TRUE(c->ButtonHeld());
+    Send(*c, WM_MOUSELEAVE, 0);
+    EXPECT_EQ(log.CountLine("window WM_MOUSELEAVE"), 1) << log.Dump();
+    EXPECT_FALSE(c->ButtonHeld());
 }
 
 TEST(MouseInputWithoutModule, HostRaisesEachEventOnce)

@@ -7,6 +7,7 @@
 #include "flashrt/content_manager.h"
 #include "tests/flashhost_win/flashhost_test_support.h"
 #include "tests/support/swf_writer.h"
+#include "winbase/handles_win.h"
 
 using namespace flashhost;
 using swfp::wintest::StandinLog;
@@ -97,6 +98,8 @@ TEST_F(MovieLoading, TheTrailerRuleNamesTheMovieInsideAStream)
     carried.insert(carried.end(), tail.begin(), tail.end());
     flashrt::TMemoryStream stream(carried);
     control->LoadMovieFromStream(stream);
+    // The runtime is served the movie whose information is published, not the whole stream.
+    EXPECT_GE(log.FindPrefix("movie bytes " + std::to_string(movie.size()) + " "), 0) << log.Dump();
     EXPECT_EQ(control->MovieSize(), movie.size());
     EXPECT_EQ(control->MovieWidth(), 550);
     EXPECT_EQ(control->MovieHeight(), 400);
@@ -169,6 +172,21 @@ TEST_F(MovieLoading, TheMovieSetterReadsFilesByExtension)
     EXPECT_EQ(control->MovieWidth(), 320);
     EXPECT_EQ(control->MovieFlashVersion(), 7);
     EXPECT_EQ(control->MovieSize(), movie.size());
+
+    // A file that exists but cannot be opened raises, with the reason of the failed open.
+    {
+        swfp::win::UniqueFile locked(CreateFileW(folder.File(L"clip.swf").c_str(), GENERIC_READ, 0, nullptr,
+                                                 OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(locked);
+        try {
+            control->SetMovie(folder.File(L"clip.swf"));
+            ADD_FAILURE() << "a locked .swf must raise";
+        } catch (const std::runtime_error& e) {
+            EXPECT_NE(std::string(e.what()).find(EOleError(HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION)).what()),
+                      std::string::npos)
+                << e.what();
+        }
+    }
 
     // A missing file keeps the previous information.
     control->SetMovie(folder.File(L"missing.swf"));

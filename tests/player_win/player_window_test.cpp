@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -268,6 +270,41 @@ TEST_F(PlayerWindow, ResizingKeepsThePlayerAreaAtItsMinimumWhileThePanelShows)
     ASSERT_TRUE(w->Snapshot);
     EXPECT_EQ(w->Snapshot->Width(), w->Player().Width());
     EXPECT_EQ(w->Snapshot->Height(), w->Player().Height());
+}
+
+// The object gets the layout's stored properties, in order, before any window exists; and it
+// is never given a rectangle of another size than the extent it was last offered: not at
+// set-up, where removing the main menu grows the player area, nor when the window is resized.
+TEST_F(PlayerWindow, StoredPropertiesComeFirstAndEveryRectangleFollowsTheExtent)
+{
+    auto w = Make();
+    w->SetBounds(w->Left(), w->Top(), w->Width() + 40, w->Height() + 30);
+    Pump(50);
+    const std::vector<std::string> lines = log.Lines();
+    int previous = -1;
+    for (const char* stored : {"call put_FrameNum -1", "call put_Playing 0", "call put_Quality 1",
+                               "call put_ScaleMode 0", "call put_AlignMode 0", "call put_BackgroundColor -1",
+                               "call put_Loop 0", "call put_WMode Window", "call put_Menu 0"}) {
+        const int at = FindLine(lines, stored, previous + 1);
+        EXPECT_GT(at, previous) << stored << "\n" << log.Dump();
+        previous = std::max(previous, at);
+    }
+    EXPECT_LT(previous, FindPrefix(lines, "import CreateWindowExA")) << log.Dump();
+
+    long cx = -1, cy = -1;
+    int rectangles = 0;
+    for (const std::string& line : lines) {
+        long a = 0, b = 0, verb = 0, left = 0, top = 0, right = 0, bottom = 0;
+        if (sscanf(line.c_str(), "call SetExtent 1 %ld %ld", &a, &b) == 2) {
+            cx = a;
+            cy = b;
+        } else if (sscanf(line.c_str(), "call DoVerb %ld %ld %ld %ld %ld", &verb, &left, &top, &right, &bottom) == 5) {
+            ++rectangles;
+            EXPECT_EQ(cx, MulDiv(right - left, 2540, 96)) << line << "\n" << log.Dump();
+            EXPECT_EQ(cy, MulDiv(bottom - top, 2540, 96)) << line;
+        }
+    }
+    EXPECT_GE(rectangles, 2) << log.Dump();
 }
 
 TEST_F(PlayerWindow, HiddenTaskbarButtonAndCustomCursor)
