@@ -5,6 +5,8 @@
 
 #include <olectl.h>
 
+#include <algorithm>
+
 #include "flashhost/FlashPlayerControl_win.h"
 #include "tests/support/swf_writer.h"
 #include "tests/flashhost_win/flashhost_test_support.h"
@@ -276,6 +278,18 @@ TEST_F(Container, AmbientPropertiesAnswerOnlyPropertyGets)
               DISP_E_MEMBERNOTFOUND);
 }
 
+TEST_F(Container, TheRuntimeReadsTheAmbientPropertiesOnceItHasASite)
+{
+    auto control = MakeControl(form.Form());
+    for (const char* line : {"ambient UserMode -1", "ambient UIDead 0", "ambient MessageReflect -1",
+                             "ambient DisplayName plr", "ambient ShowGrabHandles 0", "ambient ShowHatching 0",
+                             "ambient SupportsMnemonics -1", "ambient AutoClip -1"})
+        EXPECT_TRUE(log.HasLine(line)) << line << log.Dump();
+    for (const char* prefix : {"ambient Font ", "ambient BackColor ", "ambient ForeColor ", "ambient LocaleID "})
+        EXPECT_TRUE(log.HasPrefix(prefix)) << prefix << log.Dump();
+    EXPECT_FALSE(log.HasPrefix("ambient none")) << log.Dump();
+}
+
 TEST_F(Container, TheObjectHearsWhenTheFormsFontOrFollowedColourChanges)
 {
     auto control = MakeControl(form.Form());
@@ -287,6 +301,7 @@ TEST_F(Container, TheObjectHearsWhenTheFormsFontOrFollowedColourChanges)
     EXPECT_EQ(control->Font().name, L"Courier New") << "the control follows its form's font";
     const int fontChange = log.FindPrefix("call OnAmbientPropertyChange -703");
     EXPECT_GE(fontChange, 0) << log.Dump();
+    EXPECT_GT(log.FindPrefix("ambient Font ", fontChange), fontChange) << "the runtime reads it again" << log.Dump();
     EXPECT_GT(log.FindPrefix("call OnAmbientPropertyChange -704", fontChange), fontChange) << log.Dump();
 
     // The colour is the control's own until it is told to follow.
@@ -370,6 +385,7 @@ TEST_F(Container, ResizeSendsTheExtentFirstThenReactivatesWithTheNewBounds)
     const int verb = log.FindPrefix("call DoVerb -5 5 6 655 482");
     EXPECT_GE(extent, 0) << log.Dump();
     EXPECT_GT(verb, extent) << log.Dump();
+    EXPECT_FALSE(log.HasPrefix("window WM_SIZE")) << "the object is re-activated in place instead" << log.Dump();
     RECT r;
     GetWindowRect(control->WindowHandle(), &r);
     EXPECT_EQ(r.right - r.left, 650);
@@ -390,9 +406,18 @@ TEST_F(Container, DestructionClosesUnadvisesAndClearsTheSite)
     log.Clear();
     control.reset();
     const int close = log.FindPrefix("call Close 1");
+    const int events = log.FindPrefix("unadvise Events cookie=");
+    const int notify = log.FindPrefix("unadvise PropertyNotifySink cookie=");
     const int site = log.FindPrefix("call SetClientSite 0");
     EXPECT_GE(close, 0) << log.Dump();
-    EXPECT_GT(site, close) << log.Dump();
+    EXPECT_GT(events, close) << log.Dump();
+    EXPECT_GT(notify, close) << log.Dump();
+    EXPECT_GT(site, std::max(events, notify)) << log.Dump();
+    EXPECT_FALSE(log.HasPrefix("unadvise Events cookie=0")) << "the cookie Advise gave";
+    for (int line : {events, notify}) {
+        ASSERT_GE(line, 0);
+        EXPECT_NE(log.Lines()[line].find("hr=0x00000000"), std::string::npos) << log.Dump();
+    }
     EXPECT_FALSE(IsWindow(hwnd)) << "the object destroyed its window on closing";
 }
 
@@ -567,7 +592,13 @@ TEST_F(Container, EventsReachTheirHandlersAndAFailingHandlerDoesNotStopTheNext)
     const auto movie = SwfWriter().FSCommand("first", "one").FSCommand("second", "two").ShowFrame().Build();
     flashrt::TMemoryStream stream(movie);
     control->LoadMovieFromStream(stream);
-
+    // The runtime answers later, while the loop runs: nothing has arrived when the call returns.
+    EXPECT_TRUE(commands.empty());
+    EXPECT_TRUE(states.empty());
+    EXPECT_TRUE(progress.empty());
+    ASSERT_TRUE(wintest::PumpUntil([&] { return commands.size() == 2 && !states.empty() && states.back() == 4; },
+                                   std::chrono::seconds(10)))
+        << log.Dump();
     ASSERT_EQ(commands.size(), 2u) << log.Dump();
     EXPECT_EQ(commands[0], L"first|one");
     EXPECT_EQ(commands[1], L"second|two");
