@@ -501,6 +501,9 @@ void TfrmPlr::tmrRefresherTimer(TComponent&)
     lblMovieFrames->SetCaption(AnsiToWide(FrameCounterText(int(player_->FrameNum()), int(player_->TotalFrames()))));
     {
         SliderChangeDetached detached(*ProgressSlider);
+        // The runtime loads asynchronously: the frame count may arrive after the window was set up.
+        const int last = int(player_->TotalFrames()) - 1;
+        if (ProgressSlider->Max() != last) ProgressSlider->SetMax(last);
         ProgressSlider->SetPosition(int(player_->FrameNum()));
     }
     if (ShouldRestartLoop(int(player_->FrameNum()), int(player_->TotalFrames()), player_->Loop() ? -1 : 0,

@@ -3,11 +3,12 @@
 #include <olectl.h>
 
 #include "standin/module_win.h"
+#include "standin/observation_log.h"
 
 namespace standin {
 
-ConnectionPoint::ConnectionPoint(IConnectionPointContainer* container, const IID& iid)
-    : container_(container), iid_(iid) {
+ConnectionPoint::ConnectionPoint(IConnectionPointContainer* container, const IID& iid, const char* name)
+    : container_(container), iid_(iid), name_(name) {
   ModuleAddRef();
 }
 
@@ -51,15 +52,16 @@ HRESULT STDMETHODCALLTYPE ConnectionPoint::Advise(IUnknown* sink, DWORD* cookie)
   if (!cookie) return E_POINTER;
   *cookie = 0;
   if (!sink) return E_POINTER;
-  // The sink must speak the interface of this point.
+  // The sink must answer for the interface of this point itself; IDispatch alone is not enough.
   Microsoft::WRL::ComPtr<IUnknown> typed;
-  if (FAILED(sink->QueryInterface(iid_, reinterpret_cast<void**>(typed.GetAddressOf())))) {
-    if (FAILED(sink->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(typed.GetAddressOf()))) ||
-        iid_ == IID_IPropertyNotifySink)
-      return CONNECT_E_CANNOTCONNECT;
+  HRESULT hr = sink->QueryInterface(iid_, reinterpret_cast<void**>(typed.GetAddressOf()));
+  if (FAILED(hr) || !typed) {
+    Log("advise %s refused hr=0x%08lx", name_, static_cast<unsigned long>(hr));
+    return CONNECT_E_CANNOTCONNECT;
   }
   sinks_.push_back({nextCookie_, typed});
   *cookie = nextCookie_++;
+  Log("advise %s cookie=%lu", name_, static_cast<unsigned long>(*cookie));
   return S_OK;
 }
 
@@ -67,9 +69,12 @@ HRESULT STDMETHODCALLTYPE ConnectionPoint::Unadvise(DWORD cookie) {
   for (auto it = sinks_.begin(); it != sinks_.end(); ++it) {
     if (it->cookie == cookie) {
       sinks_.erase(it);
+      Log("unadvise %s cookie=%lu hr=0x00000000", name_, static_cast<unsigned long>(cookie));
       return S_OK;
     }
   }
+  Log("unadvise %s cookie=%lu hr=0x%08lx", name_, static_cast<unsigned long>(cookie),
+      static_cast<unsigned long>(CONNECT_E_NOCONNECTION));
   return CONNECT_E_NOCONNECTION;
 }
 

@@ -13,7 +13,8 @@ class ConnectionPoint final : public IConnectionPoint {
  public:
   // container is not counted: the container owns its points and outlives them
   // as long as a sink does not hold a point past the container's Release.
-  ConnectionPoint(IConnectionPointContainer* container, const IID& iid);
+  // `name` names the point in the log ("advise Events cookie=1").
+  ConnectionPoint(IConnectionPointContainer* container, const IID& iid, const char* name);
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override;
   ULONG STDMETHODCALLTYPE AddRef() override;
@@ -43,6 +44,7 @@ class ConnectionPoint final : public IConnectionPoint {
   LONG refs_ = 1;
   IConnectionPointContainer* container_;
   IID iid_;
+  const char* name_;
   DWORD nextCookie_ = 1;
   std::vector<Sink> sinks_;
 };

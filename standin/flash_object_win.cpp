@@ -7,6 +7,7 @@
 
 #include "standin/observation_log.h"
 #include "standin/com_adopt_win.h"
+#include "standin/input_log.h"
 #include "standin/resource_ids.h"
 
 using Microsoft::WRL::ComPtr;
@@ -25,14 +26,16 @@ void LogSite(const char* method, HRESULT hr) {
 
 FlashObject::FlashObject() {
   ModuleAddRef();
-  eventPoint_ = standin::Adopt(new ConnectionPoint(this, DIID_ShockwaveFlashEvents));
-  notifyPoint_ = standin::Adopt(new ConnectionPoint(this, IID_IPropertyNotifySink));
+  eventPoint_ = standin::Adopt(new ConnectionPoint(this, DIID_ShockwaveFlashEvents, "Events"));
+  notifyPoint_ = standin::Adopt(new ConnectionPoint(this, IID_IPropertyNotifySink, "PropertyNotifySink"));
 }
 
 FlashObject::~FlashObject() {
+  CancelLoading();
   eventPoint_->Disconnect();
   notifyPoint_->Disconnect();
   if (window_) DestroyWindow(window_);
+  if (notify_) DestroyWindow(notify_);
   if (contextMenu_) DestroyMenu(contextMenu_);
   if (accelerators_) DestroyAcceleratorTable(accelerators_);
   ModuleRelease();
@@ -92,6 +95,12 @@ HRESULT STDMETHODCALLTYPE FlashObject::Invoke(DISPID id, REFIID, LCID, WORD, DIS
 HRESULT STDMETHODCALLTYPE FlashObject::SetClientSite(IOleClientSite* site) {
   Log("call SetClientSite %d", site ? 1 : 0);
   clientSite_ = site;
+  controlSite_.Reset();
+  if (clientSite_) {
+    clientSite_.As(&controlSite_);
+    // A control takes its user mode, font and colours from the site as soon as it has one.
+    ReadAmbients(DISPID_UNKNOWN);
+  }
   return S_OK;
 }
 HRESULT STDMETHODCALLTYPE FlashObject::GetClientSite(IOleClientSite** site) {
@@ -105,6 +114,8 @@ HRESULT STDMETHODCALLTYPE FlashObject::SetHostNames(LPCOLESTR, LPCOLESTR) { retu
 HRESULT STDMETHODCALLTYPE FlashObject::Close(DWORD saveOption) {
   Log("call Close %lu", static_cast<unsigned long>(saveOption));
   ComPtr<IUnknown> self(static_cast<IOleObject*>(this));
+  CancelLoading();
+  ReleaseNotifyWindow();
   InPlaceDeactivate();
   UnloadMovie();
   return S_OK;
@@ -120,7 +131,7 @@ HRESULT STDMETHODCALLTYPE FlashObject::GetClipboardData(DWORD, IDataObject** out
   return E_NOTIMPL;
 }
 
-HRESULT STDMETHODCALLTYPE FlashObject::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND parent, LPCRECT pos) {
+HRESULT STDMETHODCALLTYPE FlashObject::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND, LPCRECT pos) {
   if (pos)
     Log("call DoVerb %ld %ld %ld %ld %ld", verb, pos->left, pos->top, pos->right, pos->bottom);
   else
@@ -130,7 +141,7 @@ HRESULT STDMETHODCALLTYPE FlashObject::DoVerb(LONG verb, LPMSG, IOleClientSite* 
     case OLEIVERB_SHOW:
     case OLEIVERB_INPLACEACTIVATE:
     case OLEIVERB_UIACTIVATE:
-      return ActivateInPlace(verb, site, parent, pos);
+      return ActivateInPlace(verb, site, pos);
     case OLEIVERB_HIDE:
       if (window_) ShowWindow(window_, SW_HIDE);
       return S_OK;
@@ -142,50 +153,52 @@ HRESULT STDMETHODCALLTYPE FlashObject::DoVerb(LONG verb, LPMSG, IOleClientSite* 
 // Activation in the order an in-place control makes its site calls:
 // CanInPlaceActivate, OnInPlaceActivate, GetWindow, GetWindowContext, the
 // window, OnUIActivate when UI-activating, and ShowObject last (the window
-// exists by then, so the container can adopt it).
-HRESULT FlashObject::ActivateInPlace(LONG verb, IOleClientSite* site, HWND parent, LPCRECT pos) {
+// exists by then, so the container can adopt it). The site's answers decide:
+// its window is the parent, its rectangle the position, and a failing call
+// ends the activation with that call's result.
+HRESULT FlashObject::ActivateInPlace(LONG verb, IOleClientSite* site, LPCRECT pos) {
   ComPtr<IUnknown> self(static_cast<IOleObject*>(this));
-  if (site && !clientSite_) clientSite_ = site;
+  if (site && !clientSite_) SetClientSite(site);
   if (!clientSite_) return E_UNEXPECTED;
   if (!inPlaceActive_) {
     ComPtr<IOleInPlaceSite> inPlace;
     if (FAILED(clientSite_.As(&inPlace))) return E_NOINTERFACE;
     HRESULT hr = inPlace->CanInPlaceActivate();
     LogSite("CanInPlaceActivate", hr);
-    if (hr != S_OK) return E_FAIL;
+    if (hr != S_OK) return FAILED(hr) ? hr : E_FAIL;
+    if (!FaultRequested("silent-activation")) {
+      hr = inPlace->OnInPlaceActivate();
+      LogSite("OnInPlaceActivate", hr);
+      if (FAILED(hr)) return hr;
+    }
     inPlaceSite_ = inPlace;
     inPlaceActive_ = true;
-    if (!FaultRequested("silent-activation")) {
-      hr = inPlaceSite_->OnInPlaceActivate();
-      LogSite("OnInPlaceActivate", hr);
-    }
-    HWND siteWindow = nullptr;
-    hr = inPlaceSite_->GetWindow(&siteWindow);
+    HWND parent = nullptr;
+    hr = inPlaceSite_->GetWindow(&parent);
     LogSite("GetWindow", hr);
-    if (!parent) parent = siteWindow;
-    RECT position{0, 0, 550, 400}, clip{};
+    if (SUCCEEDED(hr) && !parent) hr = E_FAIL;
+    RECT position{}, clip{};
     OLEINPLACEFRAMEINFO info{};
     info.cb = sizeof info;
     frame_.Reset();
     document_.Reset();
-    hr = inPlaceSite_->GetWindowContext(frame_.GetAddressOf(), document_.GetAddressOf(), &position, &clip, &info);
-    LogSite("GetWindowContext", hr);
-    if (pos) position = *pos;
-    if (!parent || !CreateStageWindow(parent, position)) {
+    if (SUCCEEDED(hr)) {
+      hr = inPlaceSite_->GetWindowContext(frame_.GetAddressOf(), document_.GetAddressOf(), &position, &clip, &info);
+      LogSite("GetWindowContext", hr);
+    }
+    if (SUCCEEDED(hr) && !CreateStageWindow(parent, position)) hr = E_FAIL;
+    if (FAILED(hr)) {
+      Log("activation failed hr=0x%08lx", static_cast<unsigned long>(hr));
       InPlaceDeactivate();
-      return E_FAIL;
+      return hr;
     }
   } else if (pos) {
     SetObjectRects(pos, nullptr);
   }
   if (window_) ShowWindow(window_, SW_SHOW);
-  if ((verb == OLEIVERB_UIACTIVATE || verb == OLEIVERB_PRIMARY || verb == OLEIVERB_SHOW) && !uiActive_ && inPlaceSite_) {
-    uiActive_ = true;
-    HRESULT hr = inPlaceSite_->OnUIActivate();
-    LogSite("OnUIActivate", hr);
-    if (frame_) frame_->SetActiveObject(static_cast<IOleInPlaceActiveObject*>(this), L"Flash");
-    if (document_) document_->SetActiveObject(static_cast<IOleInPlaceActiveObject*>(this), L"Flash");
-    if (window_) SetFocus(window_);
+  if (verb == OLEIVERB_UIACTIVATE || verb == OLEIVERB_PRIMARY || verb == OLEIVERB_SHOW) {
+    HRESULT hr = UIActivate();
+    if (FAILED(hr)) return hr;
   }
   if (clientSite_) LogSite("ShowObject", clientSite_->ShowObject());
   if (firstFramePending_ && window_) {
@@ -193,6 +206,18 @@ HRESULT FlashObject::ActivateInPlace(LONG verb, IOleClientSite* site, HWND paren
     EnterFrame();
   }
   UpdateTimer();
+  return S_OK;
+}
+
+HRESULT FlashObject::UIActivate() {
+  if (uiActive_ || !inPlaceSite_) return S_OK;
+  HRESULT hr = inPlaceSite_->OnUIActivate();
+  LogSite("OnUIActivate", hr);
+  if (FAILED(hr)) return hr;
+  uiActive_ = true;
+  if (frame_) frame_->SetActiveObject(static_cast<IOleInPlaceActiveObject*>(this), L"Flash");
+  if (document_) document_->SetActiveObject(static_cast<IOleInPlaceActiveObject*>(this), L"Flash");
+  if (window_ && GetFocus() != window_) SetFocus(window_);
   return S_OK;
 }
 
@@ -290,12 +315,21 @@ HRESULT STDMETHODCALLTYPE FlashObject::SetObjectRects(LPCRECT pos, LPCRECT) {
   return S_OK;
 }
 HRESULT STDMETHODCALLTYPE FlashObject::ReactivateAndUndo() { return E_NOTIMPL; }
-// Tab belongs to the runtime (it moves the focus among a movie's buttons); other keys go on to the window.
+// Tab belongs to the runtime (it moves the focus among a movie's buttons); other
+// keys are offered to the control site, as a control does, and then go on to the window.
 HRESULT STDMETHODCALLTYPE FlashObject::TranslateAccelerator(LPMSG message) {
   if (!message) return E_POINTER;
   Log("call TranslateAccelerator %u %lu %ld %ld", message->message, static_cast<unsigned long>(message->wParam),
       message->pt.x, message->pt.y);
-  return message->message == WM_KEYDOWN && message->wParam == VK_TAB ? S_OK : S_FALSE;
+  if (message->message == WM_KEYDOWN && message->wParam == VK_TAB) return S_OK;
+  if (controlSite_ && message->message >= WM_KEYFIRST && message->message <= WM_KEYLAST) {
+    DWORD modifiers = (GetKeyState(VK_SHIFT) < 0 ? 1 : 0) | (GetKeyState(VK_CONTROL) < 0 ? 2 : 0) |
+                      (GetKeyState(VK_MENU) < 0 ? 4 : 0);
+    HRESULT hr = controlSite_->TranslateAccelerator(message, modifiers);
+    LogSite("TranslateAccelerator", hr);
+    if (hr == S_OK) return S_OK;
+  }
+  return S_FALSE;
 }
 HRESULT STDMETHODCALLTYPE FlashObject::OnFrameWindowActivate(BOOL) { return S_OK; }
 HRESULT STDMETHODCALLTYPE FlashObject::OnDocWindowActivate(BOOL) { return S_OK; }
@@ -323,6 +357,7 @@ HRESULT STDMETHODCALLTYPE FlashObject::OnMnemonic(MSG* message) {
 }
 HRESULT STDMETHODCALLTYPE FlashObject::OnAmbientPropertyChange(DISPID id) {
   Log("call OnAmbientPropertyChange %ld", id);
+  ReadAmbients(id);
   return S_OK;
 }
 HRESULT STDMETHODCALLTYPE FlashObject::FreezeEvents(BOOL freeze) {
@@ -371,13 +406,14 @@ bool FlashObject::FaultRequested(const char* fault) {
 
 // ---- window --------------------------------------------------------------------
 
-bool FlashObject::CreateStageWindow(HWND parent, const RECT& pos) {
+// One class serves the stage and the message-only window: a module mapped from
+// memory gets every class it registers under one name, so a second class would
+// replace the first.
+bool FlashObject::RegisterStageClass() {
   HINSTANCE instance = ModuleInstance();
-  cursor_ = LoadCursorA(instance, MAKEINTRESOURCEA(IDC_STANDIN_STAGE));
-  Log("import LoadCursorA %d ok=%d", IDC_STANDIN_STAGE, cursor_ ? 1 : 0);
-  if (!contextMenu_) {
-    contextMenu_ = LoadMenuA(instance, MAKEINTRESOURCEA(IDM_STANDIN_CONTEXT));
-    Log("import LoadMenuA %d ok=%d", IDM_STANDIN_CONTEXT, contextMenu_ ? 1 : 0);
+  if (!cursor_) {
+    cursor_ = LoadCursorA(instance, MAKEINTRESOURCEA(IDC_STANDIN_STAGE));
+    Log("import LoadCursorA %d ok=%d", IDC_STANDIN_STAGE, cursor_ ? 1 : 0);
   }
   WNDCLASSEXA wc{};
   wc.cbSize = sizeof wc;
@@ -389,6 +425,25 @@ bool FlashObject::CreateStageWindow(HWND parent, const RECT& pos) {
   // Registered again for every window: a second object finds the class present, which is fine.
   ATOM atom = RegisterClassExA(&wc);
   Log("import RegisterClassExA %s atom=%u", kStageClass, atom);
+  return true;
+}
+
+bool FlashObject::CreateNotifyWindow() {
+  RegisterStageClass();
+  creatingNotify_ = true;
+  HWND window = CreateWindowExA(0, kStageClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, ModuleInstance(), this);
+  creatingNotify_ = false;
+  if (!window) Log("import CreateWindowExA %s hwnd=0", kStageClass);
+  return window != nullptr;
+}
+
+bool FlashObject::CreateStageWindow(HWND parent, const RECT& pos) {
+  HINSTANCE instance = ModuleInstance();
+  if (!contextMenu_) {
+    contextMenu_ = LoadMenuA(instance, MAKEINTRESOURCEA(IDM_STANDIN_CONTEXT));
+    Log("import LoadMenuA %d ok=%d", IDM_STANDIN_CONTEXT, contextMenu_ ? 1 : 0);
+  }
+  RegisterStageClass();
   pos_ = pos;
   HWND window = CreateWindowExA(0, kStageClass, "", WS_CHILD | WS_CLIPSIBLINGS | WS_VISIBLE, pos.left, pos.top,
                                 pos.right - pos.left, pos.bottom - pos.top, parent, nullptr, instance, this);
@@ -401,9 +456,19 @@ LRESULT CALLBACK FlashObject::StageProc(HWND window, UINT message, WPARAM wparam
     auto* create = reinterpret_cast<CREATESTRUCTA*>(lparam);
     auto* self = static_cast<FlashObject*>(create->lpCreateParams);
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    self->window_ = window;
+    (self->creatingNotify_ ? self->notify_ : self->window_) = window;
   }
   auto* self = reinterpret_cast<FlashObject*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (self && self->notify_ == window) {
+    if (message == WM_NCDESTROY) {
+      SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+      self->notify_ = nullptr;
+    } else if (message >= WM_APP) {
+      self->OnLoadMessage(message, wparam, lparam);
+      return 0;
+    }
+    return DefWindowProcA(window, message, wparam, lparam);
+  }
   if (!self || self->window_ != window) return DefWindowProcA(window, message, wparam, lparam);
   if (message == WM_NCDESTROY) {
     SetWindowLongPtrA(window, GWLP_USERDATA, 0);
@@ -427,18 +492,8 @@ void FlashObject::UpdateTimer() {
 }
 
 // The container messages whose arrival the log records, so tests see what reached the runtime.
-static const char* LoggedMessageName(UINT message) {
-  switch (message) {
-    case WM_MOUSELEAVE: return "WM_MOUSELEAVE";
-    case WM_SETFOCUS: return "WM_SETFOCUS";
-    case WM_QUERYNEWPALETTE: return "WM_QUERYNEWPALETTE";
-    case WM_PALETTECHANGED: return "WM_PALETTECHANGED";
-    default: return nullptr;
-  }
-}
-
 LRESULT FlashObject::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
-  if (const char* name = LoggedMessageName(message)) Log("window %s", name);
+  ObserveInput(message, wparam, lparam);
   switch (message) {
     case WM_TIMER:
       if (wparam == kFrameTimer) {
@@ -470,13 +525,15 @@ LRESULT FlashObject::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
         return TRUE;
       }
       break;
+    case WM_RBUTTONDOWN:
+      // The runtime's menu opens on the press, not on the release.
+      OpenContextMenu(POINT{static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))});
+      return 0;
     case WM_CONTEXTMENU:
-      if (menu_ && contextMenu_) {
-        POINT at{static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))};
-        HMENU popup = GetSubMenu(contextMenu_, 0);
-        if (popup) TrackPopupMenu(popup, TPM_RIGHTBUTTON, at.x, at.y, 0, window_, nullptr);
-        return 0;
-      }
+      return 0;  // the press has already decided about the menu
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      TellSiteAboutFocus(message == WM_SETFOCUS);
       break;
     case WM_COMMAND:
       OnCommand(LOWORD(wparam));

@@ -9,12 +9,15 @@
 #include <wrl/client.h>
 
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "flashhost/flash_interfaces_win.h"
 #include "standin/audio_win.h"
 #include "standin/connection_point_win.h"
+#include "standin/fetch_job_win.h"
+#include "standin/input_log.h"
 #include "standin/module_win.h"
 #include "standin/playback.h"
 #include "standin/swf_movie.h"
@@ -143,7 +146,7 @@ class FlashObject final : public FlashInterface,
   HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker** out) override;
   HRESULT STDMETHODCALLTYPE InitFromData(IDataObject*, BOOL, DWORD) override;
   HRESULT STDMETHODCALLTYPE GetClipboardData(DWORD, IDataObject** out) override;
-  HRESULT STDMETHODCALLTYPE DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND parent, LPCRECT pos) override;
+  HRESULT STDMETHODCALLTYPE DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND, LPCRECT pos) override;
   HRESULT STDMETHODCALLTYPE EnumVerbs(IEnumOLEVERB** out) override;
   HRESULT STDMETHODCALLTYPE Update() override;
   HRESULT STDMETHODCALLTYPE IsUpToDate() override;
@@ -192,8 +195,18 @@ class FlashObject final : public FlashInterface,
   FlashObject();
   ~FlashObject();
 
+  // Movie loading: put_Movie and LoadMovie only record the location and post a
+  // message to the object's own window; the fetch runs from that message (or on
+  // a worker thread of the object's), and the events follow while the host's loop runs.
+  void RequestLoad(const std::wstring& location);
+  void OnLoadMessage(UINT message, WPARAM generation, LPARAM value);
+  void StartFetch(long generation);
+  void Deliver(LoadResult result);
+  void CompleteLoad();
+  void CancelLoading();
+  bool PostToSelf(UINT message, WPARAM wparam, LPARAM lparam);
+
   // Movie and playback
-  void LoadLocation(const std::wstring& location);
   void UnloadMovie();
   void EnterFrame();
   void AfterMove(bool changed);
@@ -204,18 +217,31 @@ class FlashObject final : public FlashInterface,
   void UpdateAudio();
   HRESULT PropertyNumber(BSTR target, long property, double* value);
 
-  // Window
-  HRESULT ActivateInPlace(LONG verb, IOleClientSite* site, HWND parent, LPCRECT pos);
+  // Site
+  HRESULT ActivateInPlace(LONG verb, IOleClientSite* site, LPCRECT pos);
+  HRESULT UIActivate();
+  void ReadAmbients(DISPID which);
+  void TellSiteAboutFocus(bool focused);
+  void FireStockEvent(const StockEvent& event);
   static bool FaultRequested(const char* fault);
+  static bool StockEventsWanted();
+
+  // Window
+  bool RegisterStageClass();
+  bool CreateNotifyWindow();
+  void ReleaseNotifyWindow();
   bool CreateStageWindow(HWND parent, const RECT& pos);
   static LRESULT CALLBACK StageProc(HWND, UINT, WPARAM, LPARAM);
   LRESULT OnMessage(UINT, WPARAM, LPARAM);
+  void ObserveInput(UINT, WPARAM, LPARAM);
+  void OpenContextMenu(POINT client);
   void OnCommand(WORD id);
   void Paint(HDC dc, const RECT& client);
 
   LONG refs_ = 1;
   Microsoft::WRL::ComPtr<IOleClientSite> clientSite_;
   Microsoft::WRL::ComPtr<IOleInPlaceSite> inPlaceSite_;
+  Microsoft::WRL::ComPtr<IOleControlSite> controlSite_;
   Microsoft::WRL::ComPtr<IOleInPlaceFrame> frame_;
   Microsoft::WRL::ComPtr<IOleInPlaceUIWindow> document_;
   Microsoft::WRL::ComPtr<ConnectionPoint> eventPoint_;
@@ -223,6 +249,8 @@ class FlashObject final : public FlashInterface,
   bool inPlaceActive_ = false;
   bool uiActive_ = false;
   HWND window_ = nullptr;
+  HWND notify_ = nullptr;  // message-only window: posted loading steps arrive here
+  bool creatingNotify_ = false;
   HMENU contextMenu_ = nullptr;
   HCURSOR cursor_ = nullptr;
   HACCEL accelerators_ = nullptr;  // the mnemonics GetControlInfo reports
@@ -234,6 +262,11 @@ class FlashObject final : public FlashInterface,
   Playback playback_;
   ViewRect view_;
   long readyState_ = 4;  // no movie: nothing left to load
+  long loadGeneration_ = 0;  // a newer request makes the steps of older ones stale
+  std::wstring pendingLocation_;
+  std::unique_ptr<FetchJob> job_;  // the worker thread's fetch, when that configuration is on
+  bool userMode_ = true;
+  bool playOnLoad_ = true;  // what Play and Stop said while the movie was still on its way
   long percentLoaded_ = 0;
   long quality_ = 1, scaleMode_ = 0, alignMode_ = 0, backgroundColor_ = -1;
   bool menu_ = true, deviceFont_ = false, embedMovie_ = false;

@@ -14,7 +14,6 @@ namespace {
 
 std::wstring Text(BSTR s) { return s ? std::wstring(s, SysStringLen(s)) : std::wstring(); }
 std::string U(BSTR s) { return Utf8(Text(s).c_str()); }
-std::string U(const std::wstring& s) { return Utf8(s.c_str()); }
 VARIANT_BOOL Vb(bool b) { return b ? VARIANT_TRUE : VARIANT_FALSE; }
 
 HRESULT OutText(const std::wstring& value, BSTR* out) {
@@ -55,49 +54,6 @@ void FlashObject::UnloadMovie() {
   UpdateTimer();
   UpdateAudio();
   if (window_) InvalidateRect(window_, nullptr, FALSE);
-}
-
-void FlashObject::LoadLocation(const std::wstring& location) {
-  // Layer 0 replaces the movie: what played before is gone even if the new one fails.
-  UnloadMovie();
-  percentLoaded_ = 0;
-  SetReadyState(0);
-  if (location.empty()) return;
-  Microsoft::WRL::ComPtr<IUnknown> self(static_cast<IOleObject*>(this));  // events may release us
-  bool interactive = false;
-  FetchedMovie fetched = FetchMovie(location, [&](const std::vector<uint8_t>& soFar) {
-    if (!interactive) {
-      interactive = true;
-      SetReadyState(3);
-    }
-    if (soFar.size() >= 8) {
-      uint32_t declared = soFar[4] | (soFar[5] << 8) | (soFar[6] << 16) | (static_cast<uint32_t>(soFar[7]) << 24);
-      if (soFar[0] == 'F' && declared > 0) FireProgress(static_cast<long>(std::min<uint64_t>(100, soFar.size() * 100ull / declared)));
-    }
-  });
-  if (!fetched.ok) {
-    Log("movie failed no data %s", U(location).c_str());
-    return;
-  }
-  Log("movie bytes %lu chunks %d", static_cast<unsigned long>(fetched.bytes.size()), fetched.chunks);
-  ParseResult parsed = ParseSwf(fetched.bytes.data(), fetched.bytes.size());
-  if (!parsed.movie) {
-    Log("movie failed %s", parsed.error.c_str());
-    return;
-  }
-  movie_ = std::move(parsed.movie);
-  Log("movie frames %lu rate %g version %u sound=%d", static_cast<unsigned long>(movie_->frames.size()), movie_->frameRate,
-      movie_->version, movie_->hasSound ? 1 : 0);
-  bool loop = playback_.loop();
-  playback_.load(static_cast<int>(movie_->frames.size()));
-  playback_.setLoop(loop);
-  view_.reset(movie_->stage);
-  FireProgress(100);
-  SetReadyState(4);
-  // The first frame is shown once there is a window to show it in.
-  if (window_) EnterFrame(); else firstFramePending_ = true;
-  UpdateTimer();
-  UpdateAudio();
 }
 
 // The frame on show changed: run its actions and repaint.
@@ -178,6 +134,7 @@ HRESULT STDMETHODCALLTYPE FlashObject::get_TotalFrames(long* v) { Log("call get_
 HRESULT STDMETHODCALLTYPE FlashObject::get_Playing(VARIANT_BOOL* v) { Log("call get_Playing"); return Out(v, Vb(playback_.playing())); }
 HRESULT STDMETHODCALLTYPE FlashObject::put_Playing(VARIANT_BOOL v) {
   Log("call put_Playing %d", v);
+  playOnLoad_ = v != 0;
   if (v) playback_.play(); else playback_.stop();
   AfterMove(false);
   return S_OK;
@@ -210,7 +167,7 @@ HRESULT STDMETHODCALLTYPE FlashObject::get_Movie(BSTR* v) { Log("call get_Movie"
 HRESULT STDMETHODCALLTYPE FlashObject::put_Movie(BSTR v) {
   Log("call put_Movie %s", U(v).c_str());
   movieUrl_ = Text(v);
-  LoadLocation(movieUrl_);
+  RequestLoad(movieUrl_);
   return S_OK;
 }
 HRESULT STDMETHODCALLTYPE FlashObject::get_FrameNum(long* v) { Log("call get_FrameNum"); return Out(v, playback_.current()); }
@@ -237,12 +194,12 @@ HRESULT STDMETHODCALLTYPE FlashObject::Pan(long x, long y, long mode) {
   if (window_) InvalidateRect(window_, nullptr, FALSE);
   return S_OK;
 }
-HRESULT STDMETHODCALLTYPE FlashObject::Play() { Log("call Play"); playback_.play(); AfterMove(false); return S_OK; }
-HRESULT STDMETHODCALLTYPE FlashObject::Stop() { Log("call Stop"); playback_.stop(); AfterMove(false); return S_OK; }
+HRESULT STDMETHODCALLTYPE FlashObject::Play() { Log("call Play"); playOnLoad_ = true; playback_.play(); AfterMove(false); return S_OK; }
+HRESULT STDMETHODCALLTYPE FlashObject::Stop() { Log("call Stop"); playOnLoad_ = false; playback_.stop(); AfterMove(false); return S_OK; }
 HRESULT STDMETHODCALLTYPE FlashObject::Back() { Log("call Back"); AfterMove(playback_.back()); return S_OK; }
 HRESULT STDMETHODCALLTYPE FlashObject::Forward() { Log("call Forward"); AfterMove(playback_.forward()); return S_OK; }
 HRESULT STDMETHODCALLTYPE FlashObject::Rewind() { Log("call Rewind"); AfterMove(playback_.rewind()); return S_OK; }
-HRESULT STDMETHODCALLTYPE FlashObject::StopPlay() { Log("call StopPlay"); playback_.stop(); AfterMove(false); return S_OK; }
+HRESULT STDMETHODCALLTYPE FlashObject::StopPlay() { Log("call StopPlay"); playOnLoad_ = false; playback_.stop(); AfterMove(false); return S_OK; }
 HRESULT STDMETHODCALLTYPE FlashObject::GotoFrame(long frame) { Log("call GotoFrame %ld", frame); AfterMove(playback_.gotoFrame(frame)); return S_OK; }
 HRESULT STDMETHODCALLTYPE FlashObject::CurrentFrame(long* v) { Log("call CurrentFrame"); return Out(v, playback_.current()); }
 HRESULT STDMETHODCALLTYPE FlashObject::IsPlaying(VARIANT_BOOL* v) { Log("call IsPlaying"); return Out(v, Vb(playback_.playing())); }
@@ -291,7 +248,7 @@ HRESULT STDMETHODCALLTYPE FlashObject::LoadMovie(long layer, BSTR url) {
   // Only level 0 exists here: other layers are accepted and not shown.
   if (layer == 0) {
     movieUrl_ = Text(url);
-    LoadLocation(movieUrl_);
+    RequestLoad(movieUrl_);
   }
   return S_OK;
 }

@@ -31,8 +31,24 @@
 //   call TranslateAccelerator <msg> <wParam> <x> <y>   (Tab is taken; the point is the container's)
 //   call OnMnemonic <msg> <wParam>   the container handed over the mnemonic (Execute key)
 //   audio buffer zeroed=<0|1>        after each waveOutWrite: whether the buffer came back all zeros
-//   window <WM_NAME>                 a container message reached the movie's window (WM_MOUSELEAVE,
-//                                    WM_SETFOCUS, WM_QUERYNEWPALETTE, WM_PALETTECHANGED)
+//   fetch <location> thread=<main|worker>   a requested movie starts to be fetched (after the request returned)
+//   window <WM_NAME> [args]          a message from the container reached the runtime's window:
+//                                    mouse "window WM_LBUTTONDOWN <x> <y>", "window WM_MOUSELEAVE",
+//                                    "window WM_SIZE <w> <h>", "window WM_SETFOCUS", "window WM_KILLFOCUS",
+//                                    "window WM_COMMAND <id>", "window WM_QUERYNEWPALETTE",
+//                                    "window WM_PALETTECHANGED"
+//   menu context <x> <y>             the runtime's context menu opened (on the right-button press)
+//   ambient <Name> <value>           an ambient property read from the site: "ambient UserMode -1",
+//                                    "ambient Font Tahoma"; "ambient <Name> hr=<0x..>" when the read
+//                                    failed, "ambient none hr=<0x..>" when the site has no IDispatch
+//   advise <Events|PropertyNotifySink> cookie=<n>       a sink connected ("... refused hr=<0x..>" when it
+//                                    does not answer QueryInterface for the point's interface)
+//   unadvise <Events|PropertyNotifySink> cookie=<n> hr=<0x..>
+//   site OnFocus <0|1> hr=<0x..>     also "site OnPosRectChange", "site TranslateAccelerator" (control site)
+//   activation failed hr=<0x..>      a site call failed and the in-place activation was undone
+//   event <Stock> [args...]          stock events from real input, when FLASH_STANDIN_STOCK_EVENTS=1:
+//                                    "event MouseDown <button> <shift> <x> <y>", "event Click",
+//                                    "event KeyDown <vk> <shift>", "event KeyPress <char>"
 //   detach refs=<n>                  the module is detached; n objects, factories and locks still live
 #pragma once
 

@@ -5,6 +5,7 @@
 
 #include <olectl.h>
 
+#include <algorithm>
 #include <optional>
 
 #include "flashhost/FlashPlayerControl_win.h"
@@ -278,6 +279,18 @@ TEST_F(Container, AmbientPropertiesAnswerOnlyPropertyGets)
               DISP_E_MEMBERNOTFOUND);
 }
 
+TEST_F(Container, TheRuntimeReadsTheAmbientPropertiesOnceItHasASite)
+{
+    auto control = MakeControl(form.Form());
+    for (const char* line : {"ambient UserMode -1", "ambient UIDead 0", "ambient MessageReflect -1",
+                             "ambient DisplayName plr", "ambient ShowGrabHandles 0", "ambient ShowHatching 0",
+                             "ambient SupportsMnemonics -1", "ambient AutoClip -1"})
+        EXPECT_TRUE(log.HasLine(line)) << line << log.Dump();
+    for (const char* prefix : {"ambient Font ", "ambient BackColor ", "ambient ForeColor ", "ambient LocaleID "})
+        EXPECT_TRUE(log.HasPrefix(prefix)) << prefix << log.Dump();
+    EXPECT_FALSE(log.HasPrefix("ambient none")) << log.Dump();
+}
+
 TEST_F(Container, TheObjectHearsWhenTheFormsFontOrFollowedColourChanges)
 {
     auto control = MakeControl(form.Form());
@@ -289,6 +302,7 @@ TEST_F(Container, TheObjectHearsWhenTheFormsFontOrFollowedColourChanges)
     EXPECT_EQ(control->Font().name, L"Courier New") << "the control follows its form's font";
     const int fontChange = log.FindPrefix("call OnAmbientPropertyChange -703");
     EXPECT_GE(fontChange, 0) << log.Dump();
+    EXPECT_GT(log.FindPrefix("ambient Font ", fontChange), fontChange) << "the runtime reads it again" << log.Dump();
     EXPECT_GT(log.FindPrefix("call OnAmbientPropertyChange -704", fontChange), fontChange) << log.Dump();
 
     // The colour is the control's own until it is told to follow.
@@ -391,6 +405,7 @@ TEST_F(Container, EverySizeChangeOffersTheExtentFirstAndKeepsARefusedSize)
         ASSERT_GE(extent, 0) << log.Dump();
         const std::string newRect = c.aligned ? "0 0 650 476" : "5 6 655 482";
         const int verb = log.FindLine("call DoVerb -5 " + newRect);
+        EXPECT_FALSE(log.HasPrefix("window WM_SIZE")) << "the object is re-activated in place instead" << log.Dump();
         RECT r;
         GetWindowRect(control->WindowHandle(), &r);
         if (c.refused) {
@@ -416,9 +431,18 @@ TEST_F(Container, DestructionClosesClearsTheSiteAndReleasesTheObjectBeforeTheMod
     log.Clear();
     control.reset();
     const int close = log.FindPrefix("call Close 1");
+    const int events = log.FindPrefix("unadvise Events cookie=");
+    const int notify = log.FindPrefix("unadvise PropertyNotifySink cookie=");
     const int site = log.FindPrefix("call SetClientSite 0");
     EXPECT_GE(close, 0) << log.Dump();
-    EXPECT_GT(site, close) << log.Dump();
+    EXPECT_GT(events, close) << log.Dump();
+    EXPECT_GT(notify, close) << log.Dump();
+    EXPECT_GT(site, std::max(events, notify)) << log.Dump();
+    EXPECT_FALSE(log.HasPrefix("unadvise Events cookie=0")) << "the cookie Advise gave";
+    for (int line : {events, notify}) {
+        ASSERT_GE(line, 0);
+        EXPECT_NE(log.Lines()[line].find("hr=0x00000000"), std::string::npos) << log.Dump();
+    }
     EXPECT_FALSE(IsWindow(hwnd)) << "the object destroyed its window on closing";
     // Replacing the module detaches this one: no object of it may still be alive.
     wintest::UseRuntimeModule(L"flash_standin.dll");
@@ -619,7 +643,13 @@ TEST_F(Container, EventsReachTheirHandlersAndAFailingHandlerDoesNotStopTheNext)
     const auto movie = SwfWriter().FSCommand("first", "one").FSCommand("second", "two").ShowFrame().Build();
     flashrt::TMemoryStream stream(movie);
     control->LoadMovieFromStream(stream);
-
+    // The runtime answers later, while the loop runs: nothing has arrived when the call returns.
+    EXPECT_TRUE(commands.empty());
+    EXPECT_TRUE(states.empty());
+    EXPECT_TRUE(progress.empty());
+    ASSERT_TRUE(wintest::PumpUntil([&] { return commands.size() == 2 && !states.empty() && states.back() == 4; },
+                                   std::chrono::seconds(10)))
+        << log.Dump();
     ASSERT_EQ(commands.size(), 2u) << log.Dump();
     EXPECT_EQ(commands[0], L"first|one");
     EXPECT_EQ(commands[1], L"second|two");

@@ -48,7 +48,11 @@ std::unique_ptr<TfrmPlr> MakePlayerWindow(const PlayerSettings& settings, const 
 {
     g_PlayerSettings = settings;
     auto window = std::make_unique<TfrmPlr>(nullptr, packaged.wstring());
-    Pump(100);  // the movie arrives through the content manager
+    // The runtime fetches the movie while the loop runs; the refresh timer then shows its frames.
+    if (window->Player().HasOleObject())
+        PumpUntil([&] { return window->Player().ReadyState() == 4 &&
+                               window->ProgressSlider->Max() == int(window->Player().TotalFrames()) - 1; },
+                  std::chrono::seconds(5));
     return window;
 }
 

@@ -42,6 +42,11 @@ class TestSite final : public IOleClientSite, public IOleInPlaceSite {
   explicit TestSite(HWND window) : window_(window) {}
   std::vector<std::string> calls;
   RECT position{0, 0, 400, 300};
+  std::string failing;  // the in-place site method that answers E_FAIL
+  HRESULT Answer(const char* method) {
+    calls.push_back(method);
+    return failing == method ? E_FAIL : S_OK;
+  }
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override;
   ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&refs_); }
@@ -58,19 +63,21 @@ class TestSite final : public IOleClientSite, public IOleInPlaceSite {
   HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL) override { return S_OK; }
   HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override { return E_NOTIMPL; }
   // IOleWindow / IOleInPlaceSite
-  HRESULT STDMETHODCALLTYPE GetWindow(HWND* w) override { calls.push_back("GetWindow"); *w = window_; return S_OK; }
+  HRESULT STDMETHODCALLTYPE GetWindow(HWND* w) override {
+    *w = window_;
+    return Answer("GetWindow");
+  }
   HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE CanInPlaceActivate() override { calls.push_back("CanInPlaceActivate"); return S_OK; }
-  HRESULT STDMETHODCALLTYPE OnInPlaceActivate() override { calls.push_back("OnInPlaceActivate"); return S_OK; }
+  HRESULT STDMETHODCALLTYPE CanInPlaceActivate() override { return Answer("CanInPlaceActivate"); }
+  HRESULT STDMETHODCALLTYPE OnInPlaceActivate() override { return Answer("OnInPlaceActivate"); }
   HRESULT STDMETHODCALLTYPE OnUIActivate() override { calls.push_back("OnUIActivate"); return S_OK; }
   HRESULT STDMETHODCALLTYPE GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** doc, LPRECT pos,
                                              LPRECT clip, LPOLEINPLACEFRAMEINFO) override {
-    calls.push_back("GetWindowContext");
     *frame = nullptr;
     *doc = nullptr;
     *pos = position;
     *clip = RECT{0, 0, 32767, 32767};
-    return S_OK;
+    return Answer("GetWindowContext");
   }
   HRESULT STDMETHODCALLTYPE Scroll(SIZE) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE OnUIDeactivate(BOOL) override { calls.push_back("OnUIDeactivate"); return S_OK; }

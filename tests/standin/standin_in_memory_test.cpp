@@ -81,9 +81,16 @@ TEST(InMemoryStandin, MappedModulePlaysAMovieFromMemoryAndHonoursTheSoundSwitch)
                                      .ShowFrame()
                                      .ShowFrame()
                                      .Build();
+    // This runtime fetches on a worker thread of its own: the content manager
+    // answers it there, and the events still arrive on this thread's loop.
+    SetEnvironmentVariableW(L"FLASH_STANDIN_FETCH", L"worker");
     Client client(flash.Get());
     flashrt::TMemoryStream stream(movie);
     std::string pseudo = flashrt::ContentManager().PutMovieFromStream(client, stream);
+    const int ready = log.AwaitPrefix("event FSCommand ready memory");
+    SetEnvironmentVariableW(L"FLASH_STANDIN_FETCH", nullptr);
+    ASSERT_GE(ready, 0) << log.Dump();
+    EXPECT_GE(log.FindLine("fetch " + pseudo + " thread=worker"), 0) << log.Dump();
     long frames = 0;
     EXPECT_EQ(flash->get_TotalFrames(&frames), S_OK);
     EXPECT_EQ(frames, 2);

@@ -26,10 +26,13 @@ using GetNum = HRESULT(STDMETHODCALLTYPE*)(IUnknown*, BSTR, long, double*);
 using SetVar = HRESULT(STDMETHODCALLTYPE*)(IUnknown*, BSTR, BSTR);
 using GetVar = HRESULT(STDMETHODCALLTYPE*)(IUnknown*, BSTR, BSTR*);
 
+// What follows the common positions 7 to 72.
+enum class Tail { None, V4, V5, V7 };
+
 struct Layout {
   const wchar_t* module;
   int major;
-  bool hasVersion7Tail;
+  Tail tail;
 };
 
 class VersionLayouts : public ::testing::TestWithParam<Layout> {
@@ -84,7 +87,9 @@ TEST_P(VersionLayouts, MembersAnswerAtTheirPositions) {
   EXPECT_EQ(number, 0.0);
   EXPECT_GE(FindLine(log.Lines(), "call TGetPropertyNum / 5"), 0);
 
-  if (layout.hasVersion7Tail) {
+  if (layout.tail == Tail::V4 || layout.tail == Tail::V5) ExpectTextPair(log, flash.Get(), 73, "SWRemote");
+  if (layout.tail == Tail::V5) ExpectTextPair(log, flash.Get(), 75, "Stacking");
+  if (layout.tail == Tail::V7) {
     number = -1;
     EXPECT_EQ(Slot<GetNum>(flash.Get(), 73)(flash.Get(), Bstr(L"/"), 5, &number), S_OK);
     EXPECT_EQ(number, 0.0);
@@ -97,17 +102,23 @@ TEST_P(VersionLayouts, MembersAnswerAtTheirPositions) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Builds, VersionLayouts,
-                         ::testing::Values(Layout{L"flash_standin_v6.dll", 6, false},
-                                           Layout{L"flash_standin_v7.dll", 7, true},
-                                           Layout{L"flash_standin_v9.dll", 9, true},
-                                           Layout{L"flash_standin.dll", 10, true}));
+                         ::testing::Values(Layout{L"flash_standin_v3.dll", 3, Tail::None},
+                                           Layout{L"flash_standin_v4.dll", 4, Tail::V4},
+                                           Layout{L"flash_standin_v5.dll", 5, Tail::V5},
+                                           Layout{L"flash_standin_v6.dll", 6, Tail::None},
+                                           Layout{L"flash_standin_v7.dll", 7, Tail::V7},
+                                           Layout{L"flash_standin_v8.dll", 8, Tail::V7},
+                                           Layout{L"flash_standin_v9.dll", 9, Tail::V7},
+                                           Layout{L"flash_standin.dll", 10, Tail::V7}));
 
 TEST(VersionResource, ProductVersionOfEachBuildMatchesWhatItReports) {
   struct Expect {
     const wchar_t* module;
     WORD major, minor, build, revision;
-  } builds[] = {{L"flash_standin.dll", 10, 0, 45, 2}, {L"flash_standin_v6.dll", 6, 0, 79, 0},
-                {L"flash_standin_v7.dll", 7, 0, 19, 0}, {L"flash_standin_v9.dll", 9, 0, 124, 0}};
+  } builds[] = {{L"flash_standin.dll", 10, 0, 45, 2}, {L"flash_standin_v3.dll", 3, 0, 8, 0},
+                {L"flash_standin_v4.dll", 4, 0, 28, 0}, {L"flash_standin_v5.dll", 5, 0, 42, 0},
+                {L"flash_standin_v6.dll", 6, 0, 79, 0}, {L"flash_standin_v7.dll", 7, 0, 19, 0},
+                {L"flash_standin_v8.dll", 8, 0, 22, 0}, {L"flash_standin_v9.dll", 9, 0, 124, 0}};
   for (const Expect& e : builds) {
     SCOPED_TRACE(Narrow(e.module));
     std::wstring path = (ExeFolder() / e.module).wstring();

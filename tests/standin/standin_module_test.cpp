@@ -1,6 +1,8 @@
 // The stand-in Flash module as a container sees it, loaded by the system loader.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/standin/standin_harness_win.h"
 #include "tests/support/swf_writer.h"
 #include "tests/support_win/message_pump_win.h"
@@ -32,6 +34,14 @@ class StandinModule : public ::testing::Test {
     ComPtr<IOleInPlaceObject> inPlace;
     ASSERT_TRUE(SUCCEEDED(object.As(&inPlace)));
     ASSERT_EQ(inPlace->GetWindow(&stage), S_OK);
+  }
+
+  // Asks for a movie and lets the loop run until the runtime has it, or has given up.
+  void Load(const std::wstring& location) {
+    const int from = static_cast<int>(log.Lines().size());
+    ASSERT_EQ(flash->put_Movie(Bstr(location)), S_OK);
+    ASSERT_TRUE(PumpUntil([&] { return log.FindPrefix("event ReadyStateChange 4", from) >= 0 ||
+                                       log.FindPrefix("movie failed", from) >= 0; }, 10s)) << log.Dump();
   }
 
   void Shutdown() {
@@ -195,6 +205,48 @@ TEST_F(StandinModule, ActivatesInPlaceWithSiteCallsInOrderAndClosesCleanly) {
   EXPECT_EQ(none, nullptr);
 }
 
+// A site call that fails ends the activation with its result and leaves no window;
+// a site that had been told of the activation is told it ended.
+TEST_F(StandinModule, ActivationFailsWhenASiteCallFails) {
+  for (const char* method : {"CanInPlaceActivate", "OnInPlaceActivate", "GetWindow", "GetWindowContext"}) {
+    SCOPED_TRACE(method);
+    object = CreateFromModule(L"flash_standin.dll");
+    ASSERT_TRUE(object);
+    site = standin::Adopt(new TestSite(host.hwnd()));
+    site->failing = method;
+    ASSERT_EQ(object->SetClientSite(site.Get()), S_OK);
+    RECT pos{0, 0, 100, 100};
+    EXPECT_EQ(object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site.Get(), 0, host.hwnd(), &pos), E_FAIL);
+    ComPtr<IOleInPlaceObject> inPlace;
+    ASSERT_EQ(object.As(&inPlace), S_OK);
+    HWND none = nullptr;
+    EXPECT_EQ(inPlace->GetWindow(&none), E_FAIL);
+    const bool told = std::string(method) == "GetWindow" || std::string(method) == "GetWindowContext";
+    EXPECT_EQ(std::count(site->calls.begin(), site->calls.end(), "OnInPlaceDeactivate"), told ? 1 : 0);
+    EXPECT_EQ(std::count(site->calls.begin(), site->calls.end(), "ShowObject"), 0);
+    Shutdown();
+  }
+}
+
+// Real input raises the stock events with the button, the shift state and the point, when asked to.
+TEST_F(StandinModule, RealInputRaisesTheStockEvents) {
+  Activate();
+  ComPtr<EventSink> sink = standin::Adopt(new EventSink());
+  ASSERT_NE(AdviseEvents(object.Get(), sink.Get()), 0u);
+  SetEnvironmentVariableW(L"FLASH_STANDIN_STOCK_EVENTS", L"1");
+  SendMessageW(stage, WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, MAKELPARAM(12, 34));
+  SendMessageW(stage, WM_LBUTTONUP, 0, MAKELPARAM(12, 34));
+  SendMessageW(stage, WM_CHAR, 'x', 0);
+  SetEnvironmentVariableW(L"FLASH_STANDIN_STOCK_EVENTS", nullptr);
+  SendMessageW(stage, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 1));  // switched off: logged, not raised
+  std::vector<DISPID> ids;
+  for (const auto& e : sink->events) ids.push_back(e.id);
+  ASSERT_EQ(ids, (std::vector<DISPID>{DISPID_MOUSEDOWN, DISPID_MOUSEUP, DISPID_CLICK, DISPID_KEYPRESS}));
+  EXPECT_EQ(sink->events[0].args, (std::vector<std::wstring>{L"1", L"1", L"12", L"34"}));
+  EXPECT_EQ(sink->events[3].args, std::vector<std::wstring>{L"120"});
+  EXPECT_GE(log.FindLine("window WM_LBUTTONDOWN 1 1"), 0) << log.Dump();
+}
+
 TEST_F(StandinModule, LoadsAMovieFromAPathAndStepsThroughItsFrames) {
   Activate();
   ComPtr<EventSink> sink;
@@ -203,8 +255,23 @@ TEST_F(StandinModule, LoadsAMovieFromAPathAndStepsThroughItsFrames) {
   std::vector<uint8_t> bytes = ThreeFrames();
   std::wstring path = WriteTempFile(L"three.swf", bytes);
 
+  // The request only records the location: nothing is loaded and no event fires until the loop runs.
   ASSERT_EQ(flash->put_Movie(Bstr(path)), S_OK);
   long value = -1;
+  EXPECT_EQ(flash->get_ReadyState(&value), S_OK);
+  EXPECT_EQ(value, 0);
+  EXPECT_EQ(flash->get_TotalFrames(&value), S_OK);
+  EXPECT_EQ(value, 0);
+  EXPECT_TRUE(sink->events.empty());
+  EXPECT_LT(log.FindPrefix("fetch "), 0) << log.Dump();
+  // Asked to stand while the movie is on its way, it arrives standing on its first frame.
+  ASSERT_EQ(flash->StopPlay(), S_OK);
+  ASSERT_GE(log.AwaitPrefix("event ReadyStateChange 4"), 0) << log.Dump();
+  // The ready state went through loading and interactive to complete, one step after another.
+  std::vector<std::wstring> states;
+  for (const auto& e : sink->Of(DISPID_FlashOnReadyStateChange)) states.push_back(e.args[0]);
+  EXPECT_EQ(states, (std::vector<std::wstring>{L"0", L"3", L"4"}));
+  EXPECT_GE(log.FindLine("fetch " + Narrow(path) + " thread=main"), 0) << log.Dump();
   EXPECT_EQ(flash->get_TotalFrames(&value), S_OK);
   EXPECT_EQ(value, 3);
   EXPECT_EQ(flash->get_ReadyState(&value), S_OK);
@@ -274,12 +341,13 @@ TEST_F(StandinModule, LoadsAMovieThroughAUrlMonikerAndReplacesThePreviousOne) {
   for (wchar_t& c : url)
     if (c == L'\\') c = L'/';
 
-  ASSERT_EQ(flash->put_Movie(Bstr(first)), S_OK);
+  Load(first);
   long frames = 0;
   flash->get_TotalFrames(&frames);
   ASSERT_EQ(frames, 3);
   log.Clear();
   ASSERT_EQ(flash->LoadMovie(0, Bstr(url)), S_OK);
+  ASSERT_GE(log.AwaitPrefix("event ReadyStateChange 4"), 0) << log.Dump();
   EXPECT_EQ(flash->get_TotalFrames(&frames), S_OK);
   EXPECT_EQ(frames, 2);
   auto lines = log.Lines();
@@ -289,7 +357,7 @@ TEST_F(StandinModule, LoadsAMovieThroughAUrlMonikerAndReplacesThePreviousOne) {
   EXPECT_LT(FindPrefix(lines, "import CreateFileA"), 0);  // URLs never go to the file open
 
   // A location that cannot be read leaves no movie behind.
-  ASSERT_EQ(flash->put_Movie(Bstr(TempPath(L"missing.swf"))), S_OK);
+  Load(TempPath(L"missing.swf"));
   EXPECT_EQ(flash->get_TotalFrames(&frames), S_OK);
   EXPECT_EQ(frames, 0);
   lines = log.Lines();
@@ -302,7 +370,7 @@ TEST_F(StandinModule, PlaysOnItsTimerStopsAtTheEndWithoutLoopAndWrapsWithIt) {
   sink = standin::Adopt(new EventSink());
   AdviseEvents(object.Get(), sink.Get());
   ASSERT_EQ(flash->put_Loop(VARIANT_FALSE), S_OK);
-  ASSERT_EQ(flash->put_Movie(Bstr(WriteTempFile(L"timer.swf", ThreeFrames()))), S_OK);
+  Load(WriteTempFile(L"timer.swf", ThreeFrames()));
   VARIANT_BOOL playing = VARIANT_FALSE;
   EXPECT_EQ(flash->get_Playing(&playing), S_OK);
   EXPECT_EQ(playing, VARIANT_TRUE);
@@ -324,7 +392,7 @@ TEST_F(StandinModule, PlaysOnItsTimerStopsAtTheEndWithoutLoopAndWrapsWithIt) {
 
 TEST_F(StandinModule, ZoomCommandsAndWindowCommandsAreLoggedAndShowAllResetsTheView) {
   Activate();
-  ASSERT_EQ(flash->put_Movie(Bstr(WriteTempFile(L"zoom.swf", ThreeFrames()))), S_OK);
+  Load(WriteTempFile(L"zoom.swf", ThreeFrames()));
   EXPECT_EQ(flash->SetZoomRect(0, 0, 11000, 8000), S_OK);
   EXPECT_EQ(flash->SetZoomRect(100, 100, 100, 900), E_INVALIDARG);  // empty
   EXPECT_EQ(flash->Zoom(80), S_OK);
@@ -421,7 +489,7 @@ TEST_F(StandinModule, PaintsBackgroundShapesAndAMarkerOfTheZoomedView) {
                                    .PlaceObject(1, 1, 400, 300)
                                    .ShowFrame()
                                    .Build();
-  ASSERT_EQ(flash->put_Movie(Bstr(WriteTempFile(L"paint.swf", movie))), S_OK);
+  Load(WriteTempFile(L"paint.swf", movie));
   const COLORREF background = RGB(0, 0, 128), red = RGB(255, 0, 0);
   {
     Snapshot shot(stage);
@@ -455,7 +523,7 @@ TEST_F(StandinModule, AMovieLoadedBeforeActivationShowsItsFirstFrameWhenTheWindo
   ASSERT_EQ(object.As(&flash), S_OK);
   ComPtr<EventSink> sink = standin::Adopt(new EventSink());
   ASSERT_NE(AdviseEvents(object.Get(), sink.Get()), 0u);
-  ASSERT_EQ(flash->put_Movie(Bstr(WriteTempFile(L"early.swf", ThreeFrames()))), S_OK);
+  Load(WriteTempFile(L"early.swf", ThreeFrames()));
   long frames = 0;
   EXPECT_EQ(flash->get_TotalFrames(&frames), S_OK);
   EXPECT_EQ(frames, 3);

@@ -6,6 +6,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "tests/support_win/message_pump_win.h"
+
 namespace fs = std::filesystem;
 
 namespace swfp::wintest {
@@ -73,6 +75,13 @@ std::string StandinLog::Dump() const
     for (const auto& l : Lines())
         out << "  " << l << "\n";
     return out.str();
+}
+
+int StandinLog::AwaitPrefix(const std::string& prefix, int from, std::chrono::milliseconds timeout) const
+{
+    int found = -1;
+    PumpUntil([&] { return (found = FindPrefix(prefix, from)) >= 0; }, timeout);
+    return found;
 }
 
 }  // namespace swfp::wintest

@@ -2,6 +2,7 @@
 // The stand-in runtime's observation log as the tests read it: while a
 // StandinLog lives, FLASH_STANDIN_LOG names its file, so the stand-in in this
 // process and in every process started meanwhile appends its lines there.
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -29,6 +30,10 @@ public:
     int FindPrefix(const std::string& prefix, int from = 0) const { return wintest::FindPrefix(Lines(), prefix, from); }
     bool HasLine(const std::string& line) const { return FindLine(line) >= 0; }
     bool HasPrefix(const std::string& prefix) const { return FindPrefix(prefix) >= 0; }
+    // Pumps this thread's messages until a line starting with `prefix` appears at or
+    // after `from` (the runtime works asynchronously); its index, or -1 after `timeout`.
+    int AwaitPrefix(const std::string& prefix, int from = 0,
+                    std::chrono::milliseconds timeout = std::chrono::seconds(10)) const;
     // How many lines equal `line`.
     int CountLine(const std::string& line) const;
     // Every line, indented, for a failure message.
