@@ -58,18 +58,23 @@ std::wstring WritePlayer()
 
 struct Search {
     DWORD pid;
+    const wchar_t* className;
     HWND found = nullptr;
 };
 
-HWND VisibleWindowOf(DWORD pid)
+// The process's visible top-level window of that class (the player also has
+// its application window, which is no picture).
+HWND VisibleWindowOf(DWORD pid, const wchar_t* className)
 {
-    Search search{pid};
+    Search search{pid, className};
     EnumWindows(
         [](HWND w, LPARAM p) -> BOOL {
             auto* s = reinterpret_cast<Search*>(p);
             DWORD owner = 0;
             GetWindowThreadProcessId(w, &owner);
-            if (owner != s->pid || !IsWindowVisible(w)) return TRUE;
+            wchar_t name[64] = {};
+            GetClassNameW(w, name, 64);
+            if (owner != s->pid || !IsWindowVisible(w) || std::wstring(name) != s->className) return TRUE;
             s->found = w;
             return FALSE;
         },
@@ -77,21 +82,27 @@ HWND VisibleWindowOf(DWORD pid)
     return search.found;
 }
 
+// Whether the background colour shows at any point of a 5 x 5 grid over the client area.
 bool ShowsBackground(HWND window)
 {
     RECT client{};
     GetClientRect(window, &client);
-    POINT centre{client.right / 2, client.bottom / 2};
-    ClientToScreen(window, &centre);
     HDC screen = GetDC(nullptr);
-    const COLORREF p = GetPixel(screen, centre.x, centre.y);
+    bool found = false;
+    for (int i = 1; i <= 5 && !found; ++i)
+        for (int j = 1; j <= 5 && !found; ++j) {
+            POINT p{client.right * i / 6, client.bottom * j / 6};
+            ClientToScreen(window, &p);
+            const COLORREF c = GetPixel(screen, p.x, p.y);
+            found = std::abs(GetRValue(c) - GetRValue(kBackground)) < 8 &&
+                    std::abs(GetGValue(c) - GetGValue(kBackground)) < 8 && std::abs(GetBValue(c) - GetBValue(kBackground)) < 8;
+        }
     ReleaseDC(nullptr, screen);
-    return std::abs(GetRValue(p) - GetRValue(kBackground)) < 8 && std::abs(GetGValue(p) - GetGValue(kBackground)) < 8 &&
-           std::abs(GetBValue(p) - GetBValue(kBackground)) < 8;
+    return found;
 }
 
 // Milliseconds from CreateProcess to the colour on the screen; negative when it never came.
-double TimeToPaint(const std::wstring& exe)
+double TimeToPaint(const std::wstring& exe, const wchar_t* className)
 {
     STARTUPINFOW si{};
     si.cb = sizeof si;
@@ -103,12 +114,12 @@ double TimeToPaint(const std::wstring& exe)
     double ms = -1;
     const auto deadline = start + std::chrono::seconds(60);
     while (Clock::now() < deadline && WaitForSingleObject(pi.hProcess, 1) == WAIT_TIMEOUT) {
-        if (HWND w = VisibleWindowOf(pi.dwProcessId); w && ShowsBackground(w)) {
+        if (HWND w = VisibleWindowOf(pi.dwProcessId, className); w && ShowsBackground(w)) {
             ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
             break;
         }
     }
-    if (HWND w = VisibleWindowOf(pi.dwProcessId)) PostMessageW(w, WM_CLOSE, 0, 0);
+    if (HWND w = VisibleWindowOf(pi.dwProcessId, className)) PostMessageW(w, WM_CLOSE, 0, 0);
     if (WaitForSingleObject(pi.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
@@ -130,12 +141,13 @@ int main()
     std::vector<double> playerTimes, helloTimes;
     // Alternating, so a slow moment of the machine falls on both.
     for (int round = 0; round < kRounds; ++round) {
-        playerTimes.push_back(TimeToPaint(player));
-        helloTimes.push_back(TimeToPaint(hello));
+        playerTimes.push_back(TimeToPaint(player, L"TfrmPlr"));
+        helloTimes.push_back(TimeToPaint(hello, L"HelloWindow"));
     }
     DeleteFileW(player.c_str());
     if (std::count(playerTimes.begin(), playerTimes.end(), -1.0) || std::count(helloTimes.begin(), helloTimes.end(), -1.0)) {
-        std::printf("start to first frame: FAILED (no painted window seen)\n");
+        std::printf("start to first frame: FAILED (no painted window seen: player %.0f ms, hello %.0f ms)\n",
+                    Median(playerTimes), Median(helloTimes));
         return 1;
     }
     const double a = Median(playerTimes), b = Median(helloTimes);
