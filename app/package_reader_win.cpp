@@ -3,6 +3,7 @@
 #include "app/file_source_win.h"
 #include "app/icon_file.h"
 #include "app/module_inflate.h"
+#include "app/package_block_stream.h"
 #include "app/os_error_win.h"
 #include "app/swf_plr_globals.h"
 #include "app/swf_plr_globals_win.h"
@@ -88,6 +89,7 @@ bool CheckRuntimeRequired(std::span<const uint8_t> payload, HWND owner)
     if (IsFlashInstalled())
         return true;
     g_RuntimeWarningText.assign(payload.begin(), payload.end());
+    DismissSplash();
     MessageBoxA(owner, g_RuntimeWarningText.c_str(), "Warning!", MB_ICONEXCLAMATION | MB_OK);
     return false;
 }
@@ -133,12 +135,11 @@ bool ReadPlayerPackage(const std::wstring& executablePath, HWND owner)
 bool ReadPlayerPackage() { return ReadPlayerPackage(ExecutablePath(), nullptr); }
 
 void LoadPackagedMovie(const std::wstring& executablePath,
-                       const std::function<void(std::span<const uint8_t>)>& loadMovieFromStream)
+                       const std::function<void(std::unique_ptr<flashrt::TStream>)>& loadMovie)
 {
-    const FilePackageSource source(executablePath);
-    const PlayerPackageLayout layout = WalkPlayerPackage(source);
+    auto source = std::make_shared<const FilePackageSource>(executablePath);
+    const PlayerPackageLayout layout = WalkPlayerPackage(*source);
     if (!layout.movie)
         return;
-    const std::vector<uint8_t> movie = ReadBlockPayload(source, *layout.movie);
-    loadMovieFromStream(movie);
+    loadMovie(std::make_unique<PackageBlockStream>(source, *layout.movie));
 }

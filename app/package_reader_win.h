@@ -1,8 +1,11 @@
 #pragma once
 #include <windows.h>
 
+#include "flashrt/stream_adapter.h"
+
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 
@@ -13,7 +16,9 @@
 bool ReadPlayerPackage(const std::wstring& executablePath, HWND owner);
 bool ReadPlayerPackage(); // the running executable, owned by no window
 
-// Hands the package's movie block to `loadMovieFromStream` (the player
-// control's loader). Does nothing when the file carries no package.
+// Hands the package's movie block to `loadMovie` (the player control's
+// loader) as a read-only stream over the executable file: nothing of the movie
+// is read here, the reader of the stream reads it from the file as it goes.
+// Does nothing when the file carries no package.
 void LoadPackagedMovie(const std::wstring& executablePath,
-                       const std::function<void(std::span<const uint8_t>)>& loadMovieFromStream);
+                       const std::function<void(std::unique_ptr<flashrt::TStream>)>& loadMovie);

@@ -8,6 +8,7 @@
 #include "app/instance_name.h"
 #include "app/os_error_win.h"
 #include "app/package_reader_win.h"
+#include "app/runtime_notice.h"
 #include "app/swf_plr_globals_win.h"
 #include "app/swf_plr_splash_win.h"
 #include "flashrt/content_manager_win.h"
@@ -60,6 +61,14 @@ private:
     bool ok_;
 };
 
+// Whether the active provider mapped a runtime module, from the package or the registration.
+bool RuntimeModuleFound()
+{
+    const auto* provider = dynamic_cast<const flashrt::TFlashOCXCodeProviderBasedOnStream*>(
+        flashrt::FlashOCXCodeProvider());
+    return provider && provider->HasEntry();
+}
+
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
@@ -94,6 +103,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 
     swfp::tk::TApplication& application = swfp::tk::Application();
     std::unique_ptr<TfrmPlr> mainWindow;
+    std::optional<RuntimeNotice> runtimeNotice;
     if (startupError.empty()) {
         try {
             if (ReadPlayerPackage(executablePath, application.Handle())) {
@@ -103,7 +113,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
                 swfp::tk::Screen().SetCursor(1, CustomCursor(1));
                 mainWindow = std::make_unique<TfrmPlr>(nullptr, executablePath);
                 application.SetMainForm(mainWindow.get());
-                EndSplash();
+                runtimeNotice = RuntimeNoticeFor(mainWindow->Player().HasOleObject(), RuntimeModuleFound());
+                if (!runtimeNotice)
+                    EndSplash();
             }
         } catch (const std::exception& e) {
             startupError = swfp::win::Utf8ToWide(e.what());
@@ -112,10 +124,19 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     instanceMapping.reset();
 
     if (!startupError.empty()) {
+        DismissSplash();
         application.SetMainForm(nullptr);
         mainWindow.reset();
         MessageBoxW(nullptr, startupError.c_str(), kApplicationTitle, MB_ICONSTOP | MB_OK);
         return 1;
+    }
+    if (runtimeNotice) {
+        DismissSplash();
+        application.SetMainForm(nullptr);
+        mainWindow.reset();
+        MessageBoxW(nullptr, swfp::win::Utf8ToWide(runtimeNotice->text).c_str(), kApplicationTitle,
+                    (runtimeNotice->exitCode ? MB_ICONSTOP : MB_ICONEXCLAMATION) | MB_OK);
+        return runtimeNotice->exitCode;
     }
     if (!mainWindow)
         return 0; // the runtime-required warning ended start-up in an orderly way

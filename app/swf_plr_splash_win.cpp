@@ -66,3 +66,5 @@ void EndSplash()
     Sleep(3000);
     g_Splash.reset();
 }
+
+void DismissSplash() { g_Splash.reset(); }

@@ -32,3 +32,7 @@ bool SplashShown();
 // processing messages, then free it. Does nothing (and does not wait) when
 // there is no splash.
 void EndSplash();
+// Frees the splash at once, without the hold. Every message box of start-up
+// calls it first: the topmost splash would otherwise cover the box and the
+// program would look frozen.
+void DismissSplash();

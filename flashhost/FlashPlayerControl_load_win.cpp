@@ -80,6 +80,32 @@ void TFlashPlayerControl::ReadMovieInformation(std::span<const uint8_t> streamOr
     if (EnableSWFInfo) counters_ = SwfCensus(block);
 }
 
+void TFlashPlayerControl::ReadMovieInformation(flashrt::TStream& stream)
+{
+    const uint64_t size = stream.Size();
+    uint8_t lastEight[8] = {};
+    if (size >= 8) {
+        stream.SetPosition(size - 8);
+        stream.ReadBuffer(lastEight, sizeof lastEight);
+    }
+    const MovieBlockExtent block = LocateMovieBlock(size, std::span(lastEight, size >= 8 ? 8 : 0));
+    const bool whole = EnableSWFInfo;  // the census walks every tag
+    std::vector<uint8_t> head(static_cast<size_t>(whole ? block.length : std::min<uint64_t>(block.length, kSwfHeadBytes)));
+    stream.SetPosition(block.offset);
+    if (!head.empty()) stream.ReadBuffer(head.data(), head.size());
+    SwfHeaderInfo info = ReadSwfHeaderInfo(head, block.length);
+    info.MovieSize = static_cast<uint32_t>(block.length);
+    info_ = info;
+    if (whole) counters_ = SwfCensus(head);
+}
+
+void TFlashPlayerControl::LoadMovieFromStreamNoCopy(std::unique_ptr<flashrt::TStream> stream)
+{
+    ReadMovieInformation(*stream);
+    stream->SetPosition(0);
+    flashrt::ContentManager().PutMovieUsingStream(*this, std::move(stream));
+}
+
 void TFlashPlayerControl::LoadMovieFromStream(flashrt::TStream& stream)
 {
     std::vector<uint8_t> copy;

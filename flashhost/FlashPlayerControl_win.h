@@ -202,6 +202,12 @@ public:
     virtual void LoadLayerFromStream(int layer, flashrt::TStream& stream);
     // Takes the caller's stream (from its current position) and owns it from now on.
     virtual void LoadLayerFromStreamNoCopy(int layer, std::unique_ptr<flashrt::TStream> stream);
+    // As LoadMovieFromStream, but the content manager serves the caller's stream
+    // itself, from its start, and owns it from now on: a movie read in place (the
+    // packaged movie in the player's own file) is never held in memory. Only the
+    // header is read for the movie information (all of it when EnableSWFInfo asks
+    // for the census).
+    virtual void LoadMovieFromStreamNoCopy(std::unique_ptr<flashrt::TStream> stream);
 
     // ---- methods (raise EOleError) ----
     void SetZoomRect(long left, long top, long right, long bottom);
@@ -324,6 +330,7 @@ protected:
     HWND ParentHandle();
     // Reads a movie block (trailer rule) and publishes its information.
     void ReadMovieInformation(std::span<const uint8_t> streamOrFile);
+    void ReadMovieInformation(flashrt::TStream& stream);
     void ContinueMovieSetter(const std::wstring& name);
 
 private:

@@ -1,5 +1,6 @@
 #include "flashhost/movie_info.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -62,10 +63,11 @@ struct ParsedHeader {
   size_t bodyHeaderBytes = 0; // rectangle + frame rate + frame count
 };
 
-ParsedHeader Parse(std::span<const uint8_t> block) {
+// block may be the head of a longer one of blockSize bytes.
+ParsedHeader Parse(std::span<const uint8_t> block, uint64_t blockSize) {
   ParsedHeader parsed;
   SwfHeaderInfo& info = parsed.info;
-  info.MovieSize = static_cast<uint32_t>(block.size());
+  info.MovieSize = static_cast<uint32_t>(blockSize);
 
   if (block.empty()) return parsed;
   if (block[0] == 'C') info.Compressed = true;
@@ -86,7 +88,7 @@ ParsedHeader Parse(std::span<const uint8_t> block) {
     } else {
       info.Compressed = false;
     }
-  } else if (block.size() < info.FileLength) {
+  } else if (blockSize < info.FileLength) {
     if (auto inflated = InflatePrefix(stored)) {
       prefix = std::move(*inflated);
       parsed.bodyInflates = true;
@@ -137,21 +139,33 @@ int CounterFor(unsigned code) {
 
 }  // namespace
 
-std::span<const uint8_t> LocateMovieBlock(std::span<const uint8_t> data) {
-  if (data.size() < 8 || LoadLE32(data.data() + data.size() - 8) != kMovieTrailerMagic) return data;
-  const uint32_t length = LoadLE32(data.data() + data.size() - 4);
-  const size_t available = data.size() - 8;
+MovieBlockExtent LocateMovieBlock(uint64_t size, std::span<const uint8_t> lastEight) {
+  if (size < 8 || lastEight.size() < 8 || LoadLE32(lastEight.data()) != kMovieTrailerMagic) return {0, size};
+  const uint32_t length = LoadLE32(lastEight.data() + 4);
+  const uint64_t available = size - 8;
   if (length > available)
     throw EMovieCorrupt("movie trailer declares a " + std::to_string(length) + "-byte movie but only " +
                         std::to_string(available) + " bytes precede it");
-  return data.subspan(available - length, length);
+  return {available - length, length};
 }
 
-SwfHeaderInfo ReadSwfHeaderInfo(std::span<const uint8_t> movieBlock) { return Parse(movieBlock).info; }
+std::span<const uint8_t> LocateMovieBlock(std::span<const uint8_t> data) {
+  const auto lastEight = data.size() >= 8 ? data.last(8) : data;
+  const MovieBlockExtent extent = LocateMovieBlock(data.size(), lastEight);
+  return data.subspan(static_cast<size_t>(extent.offset), static_cast<size_t>(extent.length));
+}
+
+SwfHeaderInfo ReadSwfHeaderInfo(std::span<const uint8_t> movieBlock) {
+  return Parse(movieBlock, movieBlock.size()).info;
+}
+
+SwfHeaderInfo ReadSwfHeaderInfo(std::span<const uint8_t> head, uint64_t blockSize) {
+  return Parse(head.first(static_cast<size_t>(std::min<uint64_t>(head.size(), blockSize))), blockSize).info;
+}
 
 SwfCensusCounters SwfCensus(std::span<const uint8_t> movieBlock) {
   SwfCensusCounters counters{};
-  const ParsedHeader parsed = Parse(movieBlock);
+  const ParsedHeader parsed = Parse(movieBlock, movieBlock.size());
   if (!parsed.info.HeaderRead) return counters;
 
   const auto stored = movieBlock.subspan(kSwfHeaderSize);

@@ -23,6 +23,13 @@ class EMovieCorrupt : public std::runtime_error {
 // EMovieCorrupt when the trailer's length exceeds the bytes in front of it.
 std::span<const uint8_t> LocateMovieBlock(std::span<const uint8_t> streamOrFile);
 
+// The same rule for a stream read in place: from its size and its last 8 bytes
+// (all of it when shorter), the movie block's offset and length.
+struct MovieBlockExtent {
+  uint64_t offset = 0, length = 0;
+};
+MovieBlockExtent LocateMovieBlock(uint64_t size, std::span<const uint8_t> lastEight);
+
 // The header fields as published by the control. The initial values are the
 // ones kept when the header cannot be read (compressed, version 6, empty
 // stage, 12 fps).
@@ -46,6 +53,12 @@ struct SwfHeaderInfo {
 // stored bytes are read. An "FWS" block shorter than its declared length whose
 // body does inflate counts as compressed. Never throws for malformed movies.
 SwfHeaderInfo ReadSwfHeaderInfo(std::span<const uint8_t> movieBlock);
+
+// The same from the first bytes of a block of blockSize bytes, so that a movie
+// read in place need not be read whole for its header. kSwfHeadBytes of a block
+// are plenty: a compressed header inflates from a few hundred.
+inline constexpr size_t kSwfHeadBytes = 64 * 1024;
+SwfHeaderInfo ReadSwfHeaderInfo(std::span<const uint8_t> head, uint64_t blockSize);
 
 // The ten object counters, by SWF tag code:
 //  [0] shapes 2, 22, 32       [1] morph shapes 46   [2] fonts 10, 48

@@ -88,6 +88,11 @@ std::string TContentManager::PutMovieFromStream(TContentClient& control, TStream
     return Register(control, std::move(copy), PointAt::Movie, 0);
 }
 
+std::string TContentManager::PutMovieUsingStream(TContentClient& control, std::unique_ptr<TStream> stream)
+{
+    return Register(control, std::move(stream), PointAt::Movie, 0);
+}
+
 std::string TContentManager::LoadLayerFromStream(TContentClient& control, int32_t layer, TStream& stream)
 {
     auto copy = std::make_unique<TMemoryStream>();

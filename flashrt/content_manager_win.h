@@ -43,6 +43,9 @@ public:
     // Registers a private copy of stream's whole content and points the control's
     // Movie at it. Returns the pseudo path.
     std::string PutMovieFromStream(TContentClient& control, TStream& stream);
+    // Points the control's Movie at the caller's stream itself, from its current
+    // position, without a copy; the manager owns the stream from now on.
+    std::string PutMovieUsingStream(TContentClient& control, std::unique_ptr<TStream> stream);
     // The same, for a layer through LoadMovie.
     std::string LoadLayerFromStream(TContentClient& control, int32_t layer, TStream& stream);
     // Takes the caller's stream itself, from its current position.

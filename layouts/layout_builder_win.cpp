@@ -81,6 +81,7 @@ void LayoutBuilder::PlaceControl(TForm& form, TControl& control, const Component
     control.SetConstraints({j.value("minWidth", 0), j.value("minHeight", 0), j.value("maxWidth", 0), j.value("maxHeight", 0)});
   }
   if (c.props.contains("font")) control.SetFont(ToFont(ParseFont(c.props.at("font"))));
+  if (c.props.contains("hint")) control.Hint = swfp::win::Utf8ToWide(c.Prop<std::string>("hint", ""));
   control.SetVisible(c.Prop("visible", true));
   TWinControl* parent = c.parent.empty() ? &form : dynamic_cast<TWinControl*>(form.FindComponent(c.parent));
   if (!parent) throw std::runtime_error("The parent " + c.parent + " of " + c.name + " cannot hold controls");

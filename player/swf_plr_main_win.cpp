@@ -142,10 +142,10 @@ void TfrmPlr::FormCreate(TComponent&)
         SendMessageW(Handle(), WM_SETICON, ICON_SMALL, LPARAM(small));
 
     ApplyCursor();                                                                      // 1
-    LoadPackagedMovie(executablePath_, [this](std::span<const uint8_t> movie) {          // 2
-        flashrt::TMemoryStream stream(movie);
+    // The movie stays in the file: the runtime reads it from there as it binds.
+    LoadPackagedMovie(executablePath_, [this](std::unique_ptr<flashrt::TStream> movie) { // 2
         try {
-            player_->LoadMovieFromStream(stream);
+            player_->LoadMovieFromStreamNoCopy(std::move(movie));
         } catch (const flashhost::EOleError&) {
             // Without a Flash runtime the movie cannot be handed on; its
             // information is read all the same and the window opens empty.
@@ -384,11 +384,7 @@ void TfrmPlr::FormDestroy(TComponent&)
     Shell_NotifyIconA(NIM_DELETE, &iconData_);
     trayAdded_ = false;
     if (g_PlayerSettings.RememberPosition) {
-        // Where the window really is: the user or another program may have moved it.
-        RECT r{Left(), Top(), 0, 0};
-        if (HandleAllocated())
-            GetWindowRect(WindowHandle(), &r);
-        SaveWindowPosition(executablePathAnsi_, {r.left, r.top});
+        SaveWindowPosition(executablePathAnsi_, PositionOnScreen());
     }
     Snapshot.reset();
 }
@@ -561,9 +557,40 @@ void TfrmPlr::SetUpTrayIcon()
     trayAdded_ = Shell_NotifyIconA(NIM_ADD, &iconData_) != FALSE;
 }
 
+// Where the window really is (the user or another program may have moved it),
+// in its normal state when it is minimised or maximised.
+StoredPosition TfrmPlr::PositionOnScreen()
+{
+    RECT r{Left(), Top(), 0, 0};
+    if (!HandleAllocated())
+        return {r.left, r.top};
+    GetWindowRect(WindowHandle(), &r);
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!GetWindowPlacement(WindowHandle(), &placement) ||
+        !GetMonitorInfoW(MonitorFromRect(&placement.rcNormalPosition, MONITOR_DEFAULTTONEAREST), &monitor))
+        return {r.left, r.top};
+    // Work-area coordinates count from the work area's corner, screen ones from the monitor's.
+    const StoredPosition origin{monitor.rcWork.left - monitor.rcMonitor.left, monitor.rcWork.top - monitor.rcMonitor.top};
+    return PositionToRemember(IsIconic(WindowHandle()) || IsZoomed(WindowHandle()), {r.left, r.top},
+                              {placement.rcNormalPosition.left, placement.rcNormalPosition.top}, origin);
+}
+
 void TfrmPlr::TrayMessage(LPARAM mouseMessage)
 {
     if (mouseMessage == WM_LBUTTONDBLCLK) {
+        switch (TrayRestoreFor(IsWindowVisible(WindowHandle()) != FALSE, IsIconic(WindowHandle()) != FALSE)) {
+        case TrayRestore::Restore:
+            ShowWindow(WindowHandle(), SW_RESTORE);
+            break;
+        case TrayRestore::Show:
+            Show();
+            break;
+        case TrayRestore::Nothing:
+            break;
+        }
         SetForegroundWindow(Handle());
     } else if (mouseMessage == WM_RBUTTONUP) {
         SetForegroundWindow(Handle());

@@ -11,6 +11,7 @@
 
 #include "flashhost/kxSWFPlayer2_win.h"
 #include "layouts/frm_plr_win.h"
+#include "player/window_position.h"
 #include "toolkit/bitmap32.h"
 #include "toolkit/image32_win.h"
 
@@ -89,6 +90,7 @@ private:
     void FillInformationLabels();
     void SetUpTrayIcon();
     void TrayMessage(LPARAM mouseMessage);
+    StoredPosition PositionOnScreen();
     void StartDrag();
 
     std::wstring executablePath_;

@@ -14,3 +14,18 @@ std::optional<StoredPosition> StoredPositionFrom(std::optional<int32_t> lastLeft
         return std::nullopt;
     return StoredPosition{*lastLeft, *lastTop};
 }
+
+StoredPosition PositionToRemember(bool minimisedOrMaximised, StoredPosition frame, StoredPosition normalInWorkArea,
+                                  StoredPosition workAreaOrigin)
+{
+    if (!minimisedOrMaximised)
+        return frame;
+    return {normalInWorkArea.left + workAreaOrigin.left, normalInWorkArea.top + workAreaOrigin.top};
+}
+
+TrayRestore TrayRestoreFor(bool visible, bool minimised)
+{
+    if (minimised)
+        return TrayRestore::Restore;
+    return visible ? TrayRestore::Nothing : TrayRestore::Show;
+}

@@ -3,6 +3,7 @@
 #include <urlmon.h>
 #include <wrl/client.h>
 
+
 #include "standin/movie_location.h"
 #include "standin/observation_log.h"
 #include "standin/com_adopt_win.h"
@@ -12,7 +13,26 @@ using Microsoft::WRL::ComPtr;
 namespace standin {
 namespace {
 
-constexpr size_t kMaxMovieBytes = 64u * 1024 * 1024;
+// The runtime keeps one copy of the movie, whatever its size. An uncompressed
+// movie's header declares the whole length, so the copy is made that large at
+// once instead of growing (growing a big movie would hold it twice while it
+// moves). A declared length beyond the free memory is not reserved (the module
+// is built without exceptions: a failed allocation would end the process).
+void ReserveDeclared(std::vector<uint8_t>& bytes) {
+  if (bytes.size() < 8 || bytes[0] != 'F' || bytes.capacity() > bytes.size()) return;
+  const uint32_t declared = bytes[4] | (bytes[5] << 8) | (bytes[6] << 16) | (static_cast<uint32_t>(bytes[7]) << 24);
+  MEMORYSTATUSEX memory{};
+  memory.dwLength = sizeof memory;
+  if (declared > bytes.size() && GlobalMemoryStatusEx(&memory) && declared < memory.ullAvailPhys &&
+      declared < memory.ullAvailVirtual / 2)
+    bytes.reserve(declared);
+}
+
+void Append(std::vector<uint8_t>& bytes, const uint8_t* data, size_t count) {
+  const bool first = bytes.size() < 8;
+  bytes.insert(bytes.end(), data, data + count);
+  if (first) ReserveDeclared(bytes);
+}
 
 // Receives the data of one binding. Every OnDataAvailable drains the stream it
 // is given: urlmon hands the same stream with a growing total, other monikers a
@@ -69,8 +89,7 @@ class BindCallback final : public IBindStatusCallback {
       ULONG got = 0;
       HRESULT hr = medium->pstm->Read(buffer, sizeof buffer, &got);
       if (got > 0) {
-        if (bytes_.size() + got > kMaxMovieBytes) return E_ABORT;  // refuse absurd movies
-        bytes_.insert(bytes_.end(), buffer, buffer + got);
+        Append(bytes_, buffer, got);
       }
       if (FAILED(hr) || hr == S_FALSE || got == 0) break;
     }
@@ -128,11 +147,7 @@ FetchedMovie FetchPath(const std::wstring& path, const FetchProgress& progress) 
   for (;;) {
     DWORD got = 0;
     if (!ReadFile(file, buffer, sizeof buffer, &got, nullptr) || got == 0) break;
-    if (result.bytes.size() + got > kMaxMovieBytes) {
-      result.bytes.clear();
-      break;
-    }
-    result.bytes.insert(result.bytes.end(), buffer, buffer + got);
+    Append(result.bytes, buffer, got);
     ++result.chunks;
     if (progress) progress(result.bytes);
   }

@@ -154,16 +154,30 @@ void placeObject(std::map<uint16_t, Placement>& list, Reader& r, int tagCode) {
   list[depth] = p;
 }
 
+// The output grows as the body inflates, up to the declared length: a forged
+// length costs nothing, and a movie of any real size inflates.
 bool inflateBody(const uint8_t* data, size_t size, uint32_t length, std::vector<uint8_t>& out) {
-  out.assign(length, 0);
+  out.assign(std::min<size_t>(length, std::max<size_t>(size * 4, 1u << 20)), 0);
   z_stream z{};
   if (inflateInit(&z) != Z_OK) return false;
   z.next_in = const_cast<Bytef*>(data);
-  z.avail_in = static_cast<uInt>(size);
-  z.next_out = out.data();
-  z.avail_out = static_cast<uInt>(out.size());
-  int rc = inflate(&z, Z_FINISH);
-  size_t produced = out.size() - z.avail_out;
+  size_t inLeft = size, produced = 0;
+  int rc = Z_OK;
+  while (rc == Z_OK) {
+    if (produced == out.size()) {
+      if (out.size() >= length) break;
+      out.resize(std::min<size_t>(length, out.size() * 2));
+    }
+    const uInt inStep = static_cast<uInt>(std::min<size_t>(inLeft, 1u << 30));
+    z.avail_in = inStep;
+    z.next_out = out.data() + produced;
+    z.avail_out = static_cast<uInt>(std::min<size_t>(out.size() - produced, 1u << 30));
+    const uInt outStep = z.avail_out;
+    rc = inflate(&z, Z_NO_FLUSH);
+    inLeft -= inStep - z.avail_in;
+    produced += outStep - z.avail_out;
+    if (rc == Z_OK && inStep == z.avail_in && outStep == z.avail_out) rc = Z_BUF_ERROR;  // no progress
+  }
   inflateEnd(&z);
   // A body shorter than declared still plays as far as it goes.
   if (rc != Z_STREAM_END && rc != Z_BUF_ERROR && rc != Z_OK) return false;
@@ -209,7 +223,7 @@ ParseResult ParseSwf(const uint8_t* data, size_t size) {
   const uint8_t* body = data + 8;
   size_t bodySize = size - 8;
   if (movie.compressed) {
-    if (movie.declaredLength < 8 || movie.declaredLength - 8 > kMaxMovieLength) {
+    if (movie.declaredLength < 8) {
       result.error = "compressed movie declares an impossible length";
       return result;
     }

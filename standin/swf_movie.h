@@ -67,9 +67,6 @@ struct ParseResult {
   std::string error;  // set when movie is empty
 };
 
-// Largest inflated body accepted; protects against a forged length in the header.
-inline constexpr uint32_t kMaxMovieLength = 64u * 1024 * 1024;
-
 ParseResult ParseSwf(const uint8_t* data, size_t size);
 
 // "FSCommand:quit" -> "quit"; empty optional for any other URL. The prefix is case-insensitive.

@@ -8,6 +8,8 @@
 #include <stdexcept>
 
 #include "toolkit/application_win.h"
+#include "toolkit/hint_text.h"
+#include "toolkit/hint_tip_win.h"
 #include "toolkit/menu_win.h"
 #include "winbase/text_win.h"
 
@@ -335,8 +337,24 @@ void TWinControl::DestroyWindowHandle() {
   hwnd_ = nullptr;
 }
 
+void TWinControl::UpdateHint(TControl* over) {
+  bool wanted = false;
+  for (const TControl* c = over; c && !wanted; c = c->Parent()) wanted = c->ShowHint;
+  const std::wstring text =
+      over == this ? std::wstring()
+                   : HintToShow(wanted, over->Hint, over->Action() ? swfp::win::Utf8ToWide(over->Action()->Caption()) : L"");
+  if (text.empty()) {
+    if (hint_) hint_->Hide();
+    return;
+  }
+  if (!hint_) hint_ = std::make_unique<THintTip>(hwnd_);
+  const RECT area{over->Left(), over->Top(), over->Left() + over->Width(), over->Top() + over->Height()};
+  hint_->Show(area, text);
+}
+
 void TWinControl::DestroyHandle() {
   if (!hwnd_) return;
+  hint_.reset();
   for (TControl* c : controls_) {
     if (c->IsWindowed()) static_cast<TWinControl*>(c)->DestroyHandle();
   }
@@ -572,6 +590,7 @@ bool TWinControl::MouseMessage(Message& m) {
       hoverControl_ = receiver;
       if (old) old->MouseLeave();
       receiver->MouseEnter();
+      UpdateHint(receiver);
     }
   }
   if (!target && (style_ & csNoStdEvents)) return false;

@@ -22,6 +22,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,7 @@ namespace swfp::tk {
 
 class TWinControl;
 class TPopupMenu;
+class THintTip;
 
 enum class MouseButton { Left, Right, Middle };
 
@@ -317,6 +319,8 @@ class TWinControl : public TControl {
   void WindowGone();
   bool MouseMessage(Message& m);
   void TrackLeave();
+  // Points the tooltip at the graphic child under the mouse (none for this window itself).
+  void UpdateHint(TControl* over);
 
   HWND hwnd_ = nullptr;
   bool adopted_ = false;
@@ -327,6 +331,7 @@ class TWinControl : public TControl {
   std::vector<TControl*> controls_;
   TControl* mouseControl_ = nullptr;  // graphic child that took a button press
   TControl* hoverControl_ = nullptr;  // control the mouse is over (a child or this)
+  std::unique_ptr<THintTip> hint_;     // made when a child first has something to say
 };
 
 // A plain windowed control that paints itself (panels, containers, forms derive from it).

@@ -243,9 +243,38 @@ void TDIBButton::Paint(HDC dc) {
 
 // -------------------------------------------------------------- TDIBSlider
 
-TDIBSlider::TDIBSlider(TComponent* owner, TDIBImageList* images) : TControl(owner), images_(images) {
+TDIBSlider::TDIBSlider(TComponent* owner, TDIBImageList* images) : TCustomControl(owner), images_(images) {
   style_ = csCaptureMouse;
+  parentBackground_ = true;
+  TabStop = true;
   model_.SetRange(0, 100);
+}
+
+bool TDIBSlider::Dispatch(Message& m) {
+  using Key = SliderModel::Key;
+  switch (m.msg) {
+    case WM_GETDLGCODE:
+      m.result = DLGC_WANTARROWS;  // the arrows move the slider instead of the focus
+      return true;
+    case WM_KEYDOWN: {
+      static const std::pair<WPARAM, Key> keys[] = {{VK_LEFT, Key::Left},     {VK_RIGHT, Key::Right},
+                                                    {VK_UP, Key::Up},         {VK_DOWN, Key::Down},
+                                                    {VK_PRIOR, Key::PageUp},  {VK_NEXT, Key::PageDown},
+                                                    {VK_HOME, Key::Home},     {VK_END, Key::End}};
+      for (const auto& [vk, key] : keys)
+        if (m.wParam == vk) {
+          Changed(model_.PressKey(key));
+          return true;
+        }
+      return false;
+    }
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      Invalidate();  // the focus rectangle comes or goes
+      return false;
+    default:
+      return TCustomControl::Dispatch(m);
+  }
 }
 
 void TDIBSlider::SetSteps(int small, int large, int page) {
@@ -268,17 +297,23 @@ Bounds TDIBSlider::PointerBounds() const {
   return {left, (Height() - p.height) / 2, p.width, p.height};
 }
 
-void TDIBSlider::Paint(HDC dc) {
-  if (!images_) return;
-  const int endL = images_->ImageSize(1).width, endR = images_->ImageSize(2).width;
-  images_->StretchDraw(dc, 0, endL, 0, std::max(0, Width() - endL - endR), Height());
-  images_->Draw(dc, 1, 0, 0);
-  images_->Draw(dc, 2, Width() - endR, 0);
-  Bounds p = PointerBounds();
-  images_->Draw(dc, 3, p.left, p.top);
+void TDIBSlider::PaintContent(HDC dc) {
+  if (images_) {
+    const int endL = images_->ImageSize(1).width, endR = images_->ImageSize(2).width;
+    images_->StretchDraw(dc, 0, endL, 0, std::max(0, Width() - endL - endR), Height());
+    images_->Draw(dc, 1, 0, 0);
+    images_->Draw(dc, 2, Width() - endR, 0);
+    Bounds p = PointerBounds();
+    images_->Draw(dc, 3, p.left, p.top);
+  }
+  if (Focused()) {
+    const RECT all{0, 0, Width(), Height()};
+    DrawFocusRect(dc, &all);
+  }
 }
 
 void TDIBSlider::MouseDown(MouseButton b, ShiftState s, int x, int y) {
+  SetFocus();
   TControl::MouseDown(b, s, x, y);
   if (b != MouseButton::Left) return;
   Bounds p = PointerBounds();

@@ -149,8 +149,11 @@ class TDIBButton : public TControl, protected AnimatedClient {
 };
 
 // A horizontal slider: track (stretched), two ends and a pointer from an
-// image list (indexes 0 track, 1 and 2 ends, 3 pointer).
-class TDIBSlider : public TControl {
+// image list (indexes 0 track, 1 and 2 ends, 3 pointer). It has a window of its
+// own so that it can take the focus (a click or Tab gives it): the arrows, Page
+// Up and Page Down, Home and End then move it. Its background is its parent's
+// picture.
+class TDIBSlider : public TCustomControl {
  public:
   TDIBSlider(TComponent* owner, TDIBImageList* images);
 
@@ -173,10 +176,13 @@ class TDIBSlider : public TControl {
   // Pointer rectangle in control coordinates.
   Bounds PointerBounds() const;
 
-  void Paint(HDC dc) override;
   void MouseDown(MouseButton b, ShiftState s, int x, int y) override;
   void MouseMove(ShiftState s, int x, int y) override;
   void MouseUp(MouseButton b, ShiftState s, int x, int y) override;
+
+ protected:
+  void PaintContent(HDC dc) override;
+  bool Dispatch(Message& m) override;
 
  private:
   void Changed(bool moved);

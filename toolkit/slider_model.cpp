@@ -29,6 +29,18 @@ bool SliderModel::StepBy(int delta) {
   return SetPosition(static_cast<int>(std::clamp<long long>(target, min_, max_)));
 }
 
+bool SliderModel::PressKey(Key key) {
+  switch (key) {
+    case Key::Left: case Key::Up: return StepBy(-SmallStep);
+    case Key::Right: case Key::Down: return StepBy(SmallStep);
+    case Key::PageUp: return StepBy(-LargeStep);
+    case Key::PageDown: return StepBy(LargeStep);
+    case Key::Home: return SetPosition(min_);
+    case Key::End: return SetPosition(max_);
+  }
+  return false;
+}
+
 int SliderModel::PointerLeft(int trackLeft, int trackWidth, int pointerWidth) const {
   const int travel = std::max(0, trackWidth - pointerWidth);
   const long long span = static_cast<long long>(max_) - min_;

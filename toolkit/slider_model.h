@@ -22,6 +22,12 @@ class SliderModel {
   bool SetPosition(int pos);
   bool StepBy(int delta);
 
+  // The keyboard of a focused slider: arrows move by SmallStep (left and up
+  // towards the minimum), Page Up and Page Down by LargeStep, Home and End to
+  // the ends. Returns whether the position changed.
+  enum class Key { Left, Right, Up, Down, PageUp, PageDown, Home, End };
+  bool PressKey(Key key);
+
   // Pixel geometry: the pointer (pointerWidth wide) runs inside a track of
   // trackWidth pixels starting at trackLeft.
   int PointerLeft(int trackLeft, int trackWidth, int pointerWidth) const;

@@ -1,4 +1,5 @@
 #include "app/player_package.h"
+#include "app/package_block_stream.h"
 
 #include <gtest/gtest.h>
 
@@ -269,6 +270,28 @@ TEST(PlayerPackage, ChanceFamilyBytesWithHugeLengthsAreNotAPackage) {
   EXPECT_FALSE(layout.movie);
   EXPECT_TRUE(layout.blocks.empty());
 }
+
+TEST(PackageBlockStream, ReadsOnlyItsBlockAndSeeksLikeAMemoryStream) {
+  std::vector<uint8_t> file = ExecutableImage(16);
+  AppendBlock(file, kPackageMovieMagic, Bytes("FWS-movie"));
+  auto source = std::make_shared<MemoryPackageSource>(file);
+  PackageBlockStream s(source, *WalkPlayerPackage(*source).movie);
+  EXPECT_EQ(s.Size(), 9u);
+  char out[16] = {};
+  EXPECT_EQ(s.Read(out, 4), 4u);
+  EXPECT_EQ(s.Read(out + 4, sizeof out), 5u) << "the trailer behind the block is not part of it";
+  EXPECT_EQ(std::string(out), "FWS-movie");
+  EXPECT_EQ(s.Read(out, 1), 0u);
+  EXPECT_EQ(s.Write("x", 1), 0u) << "read-only";
+  EXPECT_EQ(s.Seek(-5, flashrt::TSeekOrigin::End), 4u);
+  EXPECT_EQ(s.Read(out, 2), 2u);
+  EXPECT_EQ(std::string(out, 2), "mo");
+  EXPECT_EQ(s.Seek(20, flashrt::TSeekOrigin::Beginning), 20u);
+  EXPECT_EQ(s.Read(out, 2), 0u);
+  EXPECT_THROW(s.Seek(-21, flashrt::TSeekOrigin::Current), flashrt::EStreamError);
+  EXPECT_THROW(PackageBlockStream(source, PackageBlock{kPackageMovieKind, 30, 9}), EPackageCorrupt);
+}
+
 }  // namespace
 
 namespace {

@@ -33,15 +33,6 @@ namespace {
 // A packaged player maps its runtime from the package before its window shows.
 constexpr auto kStartTime = 30s;
 
-std::vector<uint8_t> Compressed(const std::vector<uint8_t>& data)
-{
-    uLongf size = compressBound(uLong(data.size()));
-    std::vector<uint8_t> out(size);
-    EXPECT_EQ(compress2(out.data(), &size, data.data(), uLong(data.size()), 6), Z_OK);
-    out.resize(size);
-    return out;
-}
-
 std::vector<uint8_t> Movie()
 {
     SwfWriter w;
@@ -75,7 +66,7 @@ fs::path MakePlayer(const std::wstring& name, const std::function<void(PlayerSet
     const auto* bytes = reinterpret_cast<const uint8_t*>(&s);
     // The movie block comes last: the package is read from the end of the file.
     AppendBlock(file, PackageBlockKind::Settings, std::vector<uint8_t>(bytes, bytes + sizeof s));
-    AppendBlock(file, PackageBlockKind::RuntimeModule, Compressed(runtime));
+    AppendBlock(file, PackageBlockKind::RuntimeModule, ZlibCompressed(runtime));
     AppendBlock(file, kPackageMovieMagic, Movie());
     const fs::path path = NewTempFolder(name) / (name + L".exe");
     WriteWholeFile(path, file);

@@ -163,6 +163,27 @@ TEST(SwfHeader, DeclaredLengthIsNotTrustedForCompressedMovies) {
   EXPECT_EQ(info.FileLength, 0xFFFFFFFFu);
 }
 
+TEST(SwfHeader, TheHeadOfABigMovieReadsAsTheWholeMovie) {
+  // Random padding does not compress, so a compressed movie is far longer than its head too.
+  std::mt19937 random(7);
+  std::vector<uint8_t> padding(3 * kSwfHeadBytes);
+  for (auto& b : padding) b = static_cast<uint8_t>(random());
+  for (const bool compressed : {false, true}) {
+    const auto movie =
+        SwfWriter().Compressed(compressed).Version(9).FrameSize(640, 480).FrameRate(30).Tag(77, padding).ShowFrame().Build();
+    ASSERT_GT(movie.size(), 2 * kSwfHeadBytes);
+    const SwfHeaderInfo whole = ReadSwfHeaderInfo(movie);
+    const SwfHeaderInfo head = ReadSwfHeaderInfo(std::span(movie).first(kSwfHeadBytes), movie.size());
+    EXPECT_EQ(head.Compressed, compressed);
+    EXPECT_EQ(head.Compressed, whole.Compressed);
+    EXPECT_EQ(head.MovieWidth(), 640);
+    EXPECT_EQ(head.MovieHeight(), whole.MovieHeight());
+    EXPECT_FLOAT_EQ(head.FrameRate, 30.0f);
+    EXPECT_EQ(head.MovieSize, movie.size());
+    EXPECT_TRUE(head.HeaderRead);
+  }
+}
+
 TEST(MovieTrailer, LocatesTheEmbeddedMovieBlock) {
   const auto movie = SwfWriter().FrameSize(640, 480).ShowFrame().Build();
   std::vector<uint8_t> exe(300, 0xCC);
@@ -181,6 +202,11 @@ TEST(MovieTrailer, LocatesTheEmbeddedMovieBlock) {
   const SwfHeaderInfo info = ReadSwfHeaderInfo(found);
   EXPECT_EQ(info.MovieSize, movie.size());
   EXPECT_EQ(info.MovieWidth(), 640);
+  // The same rule from a stream's size and last eight bytes alone.
+  const MovieBlockExtent extent = LocateMovieBlock(player.size(), std::span(player).last(8));
+  EXPECT_EQ(extent.offset, 300u);
+  EXPECT_EQ(extent.length, movie.size());
+  EXPECT_EQ(LocateMovieBlock(movie.size(), std::span(movie).last(8)).length, movie.size());
 }
 
 TEST(MovieTrailer, WithoutTrailerTheWholeInputIsTheMovie) {

@@ -242,12 +242,12 @@ TEST_F(FrmPlr, SliderChangeFiresOnSettingThePositionAndNotWhileDetached) {
   s.SetPosition(3);
   EXPECT_EQ(form->calls["ProgressSliderChange"], 3);
   // Dragging the pointer with the mouse moves the position and fires the event.
-  HWND panel = form->pnControls->WindowHandle();
+  // The slider has a window of its own (it takes the focus), so the mouse goes there.
+  HWND slider = s.WindowHandle();
   Bounds p = s.PointerBounds();
-  const int y = s.Top() + 7;
-  SendMessageW(panel, WM_LBUTTONDOWN, MK_LBUTTON, At(s.Left() + p.left + 5, y));
-  SendMessageW(panel, WM_MOUSEMOVE, MK_LBUTTON, At(s.Left() + s.Width() + 50, y));
-  SendMessageW(panel, WM_LBUTTONUP, 0, At(s.Left() + s.Width() + 50, y));
+  SendMessageW(slider, WM_LBUTTONDOWN, MK_LBUTTON, At(p.left + 5, 7));
+  SendMessageW(slider, WM_MOUSEMOVE, MK_LBUTTON, At(s.Width() + 50, 7));
+  SendMessageW(slider, WM_LBUTTONUP, 0, At(s.Width() + 50, 7));
   EXPECT_EQ(s.Position(), 9);
   EXPECT_EQ(form->calls["ProgressSliderChange"], 4);
 }

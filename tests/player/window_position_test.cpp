@@ -22,3 +22,19 @@ TEST(StoredPosition, OnlyBothValuesTogetherMakeAStoredPosition)
     EXPECT_FALSE(StoredPositionFrom(std::nullopt, 40));
     EXPECT_FALSE(StoredPositionFrom(std::nullopt, std::nullopt));
 }
+
+TEST(PositionToRemember, AMinimisedOrMaximisedWindowRemembersItsNormalPlaceOnTheScreen)
+{
+    const StoredPosition frame{-32000, -32000}, normal{100, 50}, workArea{0, 30};
+    EXPECT_EQ(PositionToRemember(false, {300, 200}, normal, workArea), (StoredPosition{300, 200}));
+    EXPECT_EQ(PositionToRemember(true, frame, normal, workArea), (StoredPosition{100, 80}));
+    EXPECT_EQ(PositionToRemember(true, frame, normal, {-1280, 0}), (StoredPosition{-1180, 50}));
+}
+
+TEST(TrayRestoreFor, HiddenOrMinimisedWindowsComeBackAndShownOnesStayAsTheyAre)
+{
+    struct Case { bool visible, minimised; TrayRestore expected; };
+    for (const Case c : {Case{true, false, TrayRestore::Nothing}, Case{false, false, TrayRestore::Show},
+                         Case{true, true, TrayRestore::Restore}, Case{false, true, TrayRestore::Restore}})
+        EXPECT_EQ(TrayRestoreFor(c.visible, c.minimised), c.expected) << c.visible << c.minimised;
+}

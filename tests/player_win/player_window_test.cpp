@@ -605,6 +605,17 @@ TEST_F(PlayerWindow, TrayClicksBringTheWindowForward)
     EXPECT_EQ(GetForegroundWindow(), other->Handle()) << "other mouse messages do nothing";
     SendMessageW(w->Handle(), kTrayCallbackMessage, kTrayIconId, WM_LBUTTONDBLCLK);
     EXPECT_EQ(GetForegroundWindow(), w->Handle());
+    // A minimised or hidden player comes back restored and in front.
+    for (const int hide : {SW_MINIMIZE, SW_HIDE}) {
+        ShowWindow(w->Handle(), hide);
+        other->Show();
+        Pump(100);
+        SendMessageW(w->Handle(), kTrayCallbackMessage, kTrayIconId, WM_LBUTTONDBLCLK);
+        Pump(100);
+        EXPECT_TRUE(IsWindowVisible(w->Handle())) << hide;
+        EXPECT_FALSE(IsIconic(w->Handle())) << hide;
+        EXPECT_EQ(GetForegroundWindow(), w->Handle()) << hide;
+    }
 }
 
 TEST_F(PlayerWindow, RememberedPositionIsSavedAtCloseAndUsedOnTheNextRun)
@@ -622,10 +633,17 @@ TEST_F(PlayerWindow, RememberedPositionIsSavedAtCloseAndUsedOnTheNextRun)
     ASSERT_TRUE(stored);
     EXPECT_EQ(*stored, (StoredPosition{123, 45}));
 
-    auto second = Make();
-    EXPECT_EQ(second->Left(), 123);
-    EXPECT_EQ(second->Top(), 45);
-    second.reset();
+    // Closed minimised or maximised, the window remembers its normal place.
+    for (const int state : {SW_MINIMIZE, SW_MAXIMIZE}) {
+        auto second = Make();
+        EXPECT_EQ(second->Left(), 123);
+        EXPECT_EQ(second->Top(), 45);
+        second->Show();
+        ShowWindow(second->Handle(), state);
+        Pump(100);
+        second.reset();
+        EXPECT_EQ(LoadWindowPosition(path), (StoredPosition{123, 45})) << state;
+    }
 
     // A key holding only one of the values reads as no stored position.
     HKEY key = nullptr;

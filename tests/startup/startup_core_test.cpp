@@ -4,6 +4,7 @@
 #include "app/instance_name.h"
 #include "app/jpeg_image.h"
 #include "app/module_inflate.h"
+#include "app/runtime_notice.h"
 
 #include <gtest/gtest.h>
 #include <jpeglib.h>
@@ -223,3 +224,17 @@ TEST(DecodeJpeg, RaisesForDataItCannotDecode)
 }
 
 } // namespace
+
+TEST(RuntimeNotice, OnlyAMissingObjectIsReportedAndAMissingRuntimeIsNamedAsSuch)
+{
+    EXPECT_FALSE(RuntimeNoticeFor(true, true));
+    EXPECT_FALSE(RuntimeNoticeFor(true, false));
+    const auto missing = RuntimeNoticeFor(false, false);
+    ASSERT_TRUE(missing);
+    EXPECT_NE(missing->text.find("needs the Flash Player runtime"), std::string::npos);
+    EXPECT_EQ(missing->exitCode, 0) << "nothing installed is an expected condition";
+    const auto failed = RuntimeNoticeFor(false, true);
+    ASSERT_TRUE(failed);
+    EXPECT_NE(failed->text.find("could not be started"), std::string::npos);
+    EXPECT_EQ(failed->exitCode, 1);
+}

@@ -50,10 +50,21 @@ struct Block {
     std::vector<uint8_t> payload;
 };
 
-fs::path MakePlayer(const fs::path& folder, const std::wstring& fileName, const std::vector<Block>& blocks)
+// The stand-in runtime as a package carries it: a player without any runtime
+// tells the user so and opens no window.
+const std::vector<uint8_t>& RuntimeModulePayload()
+{
+    static const std::vector<uint8_t> payload = ZlibCompressed(ReadWholeFile(ExeFolder() / "flash_standin.dll"));
+    return payload;
+}
+
+fs::path MakePlayer(const fs::path& folder, const std::wstring& fileName, const std::vector<Block>& blocks,
+                    bool withRuntime = true)
 {
     std::vector<uint8_t> file = ReadWholeFile(ExeFolder() / "swf_player.exe");
     EXPECT_GT(file.size(), 0u) << "swf_player.exe must sit beside the test program";
+    if (withRuntime)
+        AppendBlock(file, PackageBlockKind::RuntimeModule, RuntimeModulePayload());
     for (const Block& block : blocks)
         AppendBlock(file, block.magic, block.payload);
     const fs::path path = folder / fileName;
@@ -193,7 +204,7 @@ TEST(Startup, RuntimeRequiredWarningStopsStartUpWhenNoRuntimeIsRegistered)
 {
     const std::string warning = "This movie needs the Flash runtime.";
     const fs::path exe = MakePlayer(NewTempFolder("f"), L"needs.exe",
-        {{PackageMagicOf(PackageBlockKind::RuntimeWarning), {warning.begin(), warning.end()}}, MovieBlock()});
+        {{PackageMagicOf(PackageBlockKind::RuntimeWarning), {warning.begin(), warning.end()}}, MovieBlock()}, false);
     ChildProcess player(exe);
     HWND box = player.WaitForWindow(kMessageBox);
     ASSERT_TRUE(box);
@@ -201,6 +212,46 @@ TEST(Startup, RuntimeRequiredWarningStopsStartUpWhenNoRuntimeIsRegistered)
     EXPECT_EQ(MessageBoxText(box), L"This movie needs the Flash runtime.");
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(player.WaitForExit(), 0);
+}
+
+TEST(Startup, WithoutAnyRuntimeTheUserIsToldInsteadOfGettingAnEmptyWindow)
+{
+    const fs::path exe = MakePlayer(NewTempFolder("m"), L"bare.exe", {MovieBlock()}, false);
+    ChildProcess player(exe);
+    HWND box = player.WaitForWindow(kMessageBox);
+    ASSERT_TRUE(box);
+    EXPECT_NE(MessageBoxText(box).find(L"needs the Flash Player runtime"), std::wstring::npos);
+    EXPECT_FALSE(player.FindWindowOf(kPlayerWindow));
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(player.WaitForExit(), 0);
+}
+
+// Any message box of start-up comes with the topmost splash gone, or the box
+// would sit under it and the program would look frozen. The splash block stands
+// behind the failing one, so the walk shows the splash first.
+TEST(Startup, NoMessageBoxIsLeftBehindTheSplash)
+{
+    const std::string warning = "Needs Flash.";
+    const Block splash{PackageMagicOf(PackageBlockKind::SplashImage), ReadWholeFile(ExeFolder() / "splash_fixture.jpg")};
+    const struct {
+        Block failing;
+        bool withRuntime;
+        long exitCode;
+    } cases[] = {
+        {{PackageMagicOf(PackageBlockKind::ApplicationIcon), std::vector<uint8_t>(100, 0x33)}, true, 1},
+        {{PackageMagicOf(PackageBlockKind::RuntimeWarning), {warning.begin(), warning.end()}}, false, 0},
+        {{PackageMagicOf(PackageBlockKind::MovieInformation), {}}, false, 0},  // no runtime at all
+    };
+    for (const auto& c : cases) {
+        const fs::path exe = MakePlayer(NewTempFolder("n"), L"splashed.exe", {c.failing, splash, MovieBlock()},
+                                        c.withRuntime);
+        ChildProcess player(exe);
+        HWND box = player.WaitForWindow(kMessageBox, 30s);
+        ASSERT_TRUE(box) << c.failing.magic;
+        EXPECT_FALSE(player.FindWindowOf(L"TfrmSplash")) << c.failing.magic;
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        EXPECT_EQ(player.WaitForExit(), c.exitCode) << c.failing.magic;
+    }
 }
 
 TEST(Startup, ACorruptPackageIsReportedAndTheProgramEndsWithFailure)

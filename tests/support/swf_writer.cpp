@@ -321,3 +321,12 @@ std::vector<uint8_t> WithMovieTrailer(std::span<const uint8_t> movie) {
   U32(out, static_cast<uint32_t>(movie.size()));
   return out;
 }
+
+std::vector<uint8_t> ZlibCompressed(std::span<const uint8_t> data) {
+  uLongf size = compressBound(static_cast<uLong>(data.size()));
+  std::vector<uint8_t> out(size);
+  if (compress2(out.data(), &size, data.data(), static_cast<uLong>(data.size()), 6) != Z_OK)
+    throw std::runtime_error("zlib could not compress the data");
+  out.resize(size);
+  return out;
+}

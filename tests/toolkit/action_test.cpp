@@ -1,4 +1,5 @@
 #include "toolkit/action.h"
+#include "toolkit/hint_text.h"
 
 #include <gtest/gtest.h>
 
@@ -110,4 +111,12 @@ TEST(Action, DestroyedActionReleasesClientsAndList) {
   }
   EXPECT_TRUE(r.destroyed);
   EXPECT_TRUE(list.Actions().empty());
+}
+
+TEST(HintToShow, OwnHintFirstThenTheCommandNameAndOnlyWhenHintsAreWanted) {
+  struct Case { bool wanted; const wchar_t *hint, *caption, *expected; };
+  for (const Case c : {Case{true, L"Play", L"&Start", L"Play"}, Case{true, L"", L"&Zoom In", L"Zoom In"},
+                       Case{true, L"", L"Save && &Quit\tCtrl+Q", L"Save & Quit"}, Case{true, L"", L"", L""},
+                       Case{false, L"Play", L"Play", L""}})
+    EXPECT_EQ(HintToShow(c.wanted, c.hint, c.caption), c.expected) << c.caption;
 }

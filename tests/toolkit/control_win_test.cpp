@@ -5,11 +5,13 @@
 #include <functional>
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <stdexcept>
 #include <vector>
 
 #include "toolkit/application_win.h"
+#include "toolkit/dib_win.h"
 #include "toolkit/form_win.h"
 #include "toolkit/menu_win.h"
 #include "toolkit/stdctrls_win.h"
@@ -268,4 +270,75 @@ TEST_F(Fixture, TabWalksADialogsControlsInTabOrder) {
   buttons[2]->SetEnabled(false);
   EXPECT_EQ(tab(), buttons[0]->WindowHandle());
   dialog.Hide();
+}
+
+// The tooltip of a window: the one tool it holds and that tool's text.
+std::wstring ToolTipText(HWND owner) {
+  struct Found { HWND owner, tip = nullptr; } found{owner};
+  EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM p) -> BOOL {
+    auto* f = reinterpret_cast<Found*>(p);
+    wchar_t cls[64] = {};
+    GetClassNameW(w, cls, 64);
+    if (GetWindow(w, GW_OWNER) == f->owner && std::wstring(cls) == TOOLTIPS_CLASSW) f->tip = w;
+    return f->tip == nullptr;
+  }, reinterpret_cast<LPARAM>(&found));
+  if (!found.tip || SendMessageW(found.tip, TTM_GETTOOLCOUNT, 0, 0) != 1) return L"<no tool>";
+  wchar_t text[80] = {};
+  TOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.lpszText = text;
+  SendMessageW(found.tip, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(&tool));
+  return text;
+}
+
+TEST_F(Fixture, GraphicChildrenShowTheirHintOrTheirCommandsName) {
+  auto& list = form.Make<TActionList>();
+  auto& zoom = form.Make<TAction>(&list);
+  zoom.SetCaption("&Zoom In");
+  auto& hinted = form.Make<TLabel>();
+  auto& command = form.Make<TLabel>();
+  for (auto [label, x] : {std::pair{&hinted, 10}, std::pair{&command, 100}}) {
+    label->SetCaption(L"label");
+    label->SetBounds(x, 20, 0, 0);
+    label->SetParent(&form);
+  }
+  hinted.Hint = L"Play";
+  command.SetAction(&zoom);
+  auto moveTo = [&](int x) { SendMessageW(form.WindowHandle(), WM_MOUSEMOVE, 0, MAKELPARAM(x, 22)); };
+  moveTo(12);
+  EXPECT_EQ(ToolTipText(form.WindowHandle()), L"<no tool>") << "the window does not show hints";
+  form.ShowHint = true;
+  moveTo(102);
+  EXPECT_EQ(ToolTipText(form.WindowHandle()), L"Zoom In");
+  moveTo(12);
+  EXPECT_EQ(ToolTipText(form.WindowHandle()), L"Play");
+  moveTo(190);
+  EXPECT_EQ(ToolTipText(form.WindowHandle()), L"<no tool>") << "nothing over the window itself";
+}
+
+TEST_F(Fixture, AFocusedSliderFollowsTheKeyboard) {
+  auto& slider = form.Make<TDIBSlider>(nullptr);
+  slider.SetBounds(10, 10, 150, 15);
+  slider.SetParent(&form);
+  slider.SetRange(0, 300);
+  slider.SetSteps(1, 20, 5);
+  slider.SetPosition(100);
+  int changes = 0;
+  slider.OnChange = [&](TComponent&) { ++changes; };
+  form.Show();
+  SendMessageW(slider.WindowHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(50, 7));
+  SendMessageW(slider.WindowHandle(), WM_LBUTTONUP, 0, MAKELPARAM(50, 7));
+  EXPECT_TRUE(slider.Focused()) << "a click gives it the focus";
+  EXPECT_TRUE(SendMessageW(slider.WindowHandle(), WM_GETDLGCODE, VK_LEFT, 0) & DLGC_WANTARROWS);
+  struct Step { WPARAM key; int position; };
+  slider.SetPosition(100);
+  changes = 0;
+  for (const Step s : {Step{VK_RIGHT, 101}, Step{VK_LEFT, 100}, Step{VK_NEXT, 120}, Step{VK_PRIOR, 100},
+                       Step{VK_END, 300}, Step{VK_HOME, 0}}) {
+    PostMessageW(slider.WindowHandle(), WM_KEYDOWN, s.key, 1);
+    while (Application().HandleMessage()) {
+    }
+    EXPECT_EQ(slider.Position(), s.position) << s.key;
+  }
+  EXPECT_EQ(changes, 6);
 }

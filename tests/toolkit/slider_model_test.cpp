@@ -62,3 +62,22 @@ TEST(SliderModel, PixelMappingRoundTrips) {
   EXPECT_EQ(flat.PointerLeft(3, 260, 10), 3);
   EXPECT_EQ(flat.PositionAt(50, 3, 260, 10), 0);
 }
+
+TEST(SliderModel, KeysMoveByStepsAndPagesAndStopAtTheEnds) {
+  using K = SliderModel::Key;
+  struct Case { K key; int from, to; };
+  for (const Case c : {Case{K::Right, 50, 51}, Case{K::Down, 50, 51}, Case{K::Left, 50, 49}, Case{K::Up, 50, 49},
+                       Case{K::PageDown, 50, 70}, Case{K::PageUp, 50, 30}, Case{K::PageUp, 10, 0},
+                       Case{K::PageDown, 290, 300}, Case{K::Home, 50, 0}, Case{K::End, 50, 300}}) {
+    SliderModel s;
+    s.SetRange(0, 300);
+    s.LargeStep = 20;
+    s.SetPosition(c.from);
+    EXPECT_TRUE(s.PressKey(c.key)) << int(c.key);
+    EXPECT_EQ(s.Position(), c.to) << int(c.key);
+  }
+  SliderModel atEnd;
+  atEnd.SetPosition(100);
+  EXPECT_FALSE(atEnd.PressKey(K::End));
+  EXPECT_FALSE(atEnd.PressKey(K::Right));
+}
