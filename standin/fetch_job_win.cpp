@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "standin/observation_log.h"
+#include "standin/thread_name.h"
 
 namespace standin {
 namespace {
@@ -19,6 +20,7 @@ LoadResult FetchAndParse(const std::wstring& location, const FetchProgress& prog
   FetchedMovie fetched = FetchMovie(location, progress);
   if (!fetched.ok) throw LoadError("no data " + Utf8(location.c_str()));
   Log("movie bytes %lu chunks %d", static_cast<unsigned long>(fetched.bytes.size()), fetched.chunks);
+  Log("fetched on %s", StandinThreadName());
   ParseResult parsed = ParseSwf(fetched.bytes.data(), fetched.bytes.size());
   if (!parsed.movie) throw LoadError(parsed.error);
   LoadResult result;
@@ -75,6 +77,7 @@ LoadResult FetchJob::Take() {
 }
 
 DWORD WINAPI FetchJob::ThreadMain(LPVOID self) {
+  StandinSetThreadName("worker");
   static_cast<FetchJob*>(self)->Run();
   return 0;
 }

@@ -32,6 +32,8 @@
 //   call OnMnemonic <msg> <wParam>   the container handed over the mnemonic (Execute key)
 //   audio buffer zeroed=<0|1>        after each waveOutWrite: whether the buffer came back all zeros
 //   fetch <location> thread=<main|worker>   a requested movie starts to be fetched (after the request returned)
+//   fetched on <name>                the movie arrived whole; name is the fetching thread's name kept in the
+//                                    module's static TLS ("main", or "worker" on the worker thread)
 //   window <WM_NAME> [args]          a message from the container reached the runtime's window:
 //                                    mouse "window WM_LBUTTONDOWN <x> <y>", "window WM_MOUSELEAVE",
 //                                    "window WM_SIZE <w> <h>", "window WM_SETFOCUS", "window WM_KILLFOCUS",

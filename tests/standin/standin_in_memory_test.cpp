@@ -91,6 +91,8 @@ TEST(InMemoryStandin, MappedModulePlaysAMovieFromMemoryAndHonoursTheSoundSwitch)
     SetEnvironmentVariableW(L"FLASH_STANDIN_FETCH", nullptr);
     ASSERT_GE(ready, 0) << log.Dump();
     EXPECT_GE(log.FindLine("fetch " + pseudo + " thread=worker"), 0) << log.Dump();
+    // The thread's name lives in the module's static TLS: the worker sees its own copy.
+    EXPECT_GE(log.FindLine("fetched on worker"), 0) << log.Dump();
     long frames = 0;
     EXPECT_EQ(flash->get_TotalFrames(&frames), S_OK);
     EXPECT_EQ(frames, 2);
@@ -117,6 +119,17 @@ TEST(InMemoryStandin, MappedModulePlaysAMovieFromMemoryAndHonoursTheSoundSwitch)
     EXPECT_GE(off, 0);
     flashrt::SetFlashSoundEnabled(true);
     EXPECT_GE(FindPrefix(log.Lines(), "import waveOutWrite "), 0);
+
+    // A load on this thread, which existed before the module was mapped, sees the
+    // initial value: the worker's write stayed in the worker's block.
+    {
+        const int mark = static_cast<int>(log.Lines().size());
+        std::vector<uint8_t> second = SwfWriter().FSCommand("ready", "again").ShowFrame().Build();
+        flashrt::TMemoryStream secondStream(second);
+        flashrt::ContentManager().PutMovieFromStream(client, secondStream);
+        ASSERT_GE(log.AwaitPrefix("event FSCommand ready again", mark), 0) << log.Dump();
+        EXPECT_GE(FindLine(log.Lines(), "fetched on main", mark), 0) << log.Dump();
+    }
 
     // Everything of the module is released before the provider unmaps it.
     object->Close(OLECLOSE_NOSAVE);
