@@ -128,6 +128,7 @@ void FlashObject::Deliver(LoadResult result) {
 void FlashObject::CompleteLoad() {
   const long generation = loadGeneration_;
   SetReadyState(4);
+  AskForLayout();
   // The first frame is shown once there is a window to show it in.
   if (window_) EnterFrame(); else firstFramePending_ = true;
   UpdateTimer();

@@ -235,6 +235,7 @@ class FlashObject final : public FlashInterface,
   LRESULT OnMessage(UINT, WPARAM, LPARAM);
   void ObserveInput(UINT, WPARAM, LPARAM);
   void OpenContextMenu(POINT client);
+  void AskForLayout();
   void OnCommand(WORD id);
   void Paint(HDC dc, const RECT& client);
 

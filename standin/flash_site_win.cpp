@@ -135,6 +135,19 @@ void FlashObject::ObserveInput(UINT message, WPARAM wparam, LPARAM lparam) {
   if (auto key = StockKeyEvent(message, wparam, shift)) FireStockEvent(*key);
 }
 
+// Once a movie has arrived a control asks its container to lay it out again (the
+// container answers from the extent it gave) and confirms its position rectangle
+// through the in-place site, which hands it back by SetObjectRects.
+void FlashObject::AskForLayout() {
+  ComPtr<IUnknown> self(static_cast<IOleObject*>(this));
+  if (clientSite_)
+    Log("site RequestNewObjectLayout hr=0x%08lx", static_cast<unsigned long>(clientSite_->RequestNewObjectLayout()));
+  if (inPlaceSite_ && window_) {
+    const RECT pos = pos_;
+    Log("site OnPosRectChange hr=0x%08lx", static_cast<unsigned long>(inPlaceSite_->OnPosRectChange(&pos)));
+  }
+}
+
 void FlashObject::OpenContextMenu(POINT at) {
   if (!menu_ || !contextMenu_ || !window_) return;
   HMENU popup = GetSubMenu(contextMenu_, 0);

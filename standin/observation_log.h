@@ -46,7 +46,8 @@
 //   advise <Events|PropertyNotifySink> cookie=<n>       a sink connected ("... refused hr=<0x..>" when it
 //                                    does not answer QueryInterface for the point's interface)
 //   unadvise <Events|PropertyNotifySink> cookie=<n> hr=<0x..>
-//   site OnFocus <0|1> hr=<0x..>     also "site OnPosRectChange", "site TranslateAccelerator" (control site)
+//   site OnFocus <0|1> hr=<0x..>     also "site TranslateAccelerator" (control site); "site RequestNewObjectLayout
+//                                    hr=..." and "site OnPosRectChange hr=..." once a movie has arrived
 //   activation failed hr=<0x..>      a site call failed and the in-place activation was undone
 //   event <Stock> [args...]          stock events from real input, when FLASH_STANDIN_STOCK_EVENTS=1:
 //                                    "event MouseDown <button> <shift> <x> <y>", "event Click",

@@ -622,6 +622,7 @@ TEST_F(Container, EventsReachTheirHandlersAndAFailingHandlerDoesNotStopTheNext)
 {
     auto control = MakeControl(form.Form());
     control->HandleNeeded();
+    const int width = control->Width(), height = control->Height();
     std::vector<std::wstring> commands;
     std::vector<long> states, progress;
     std::vector<std::string> reported;
@@ -659,6 +660,20 @@ TEST_F(Container, EventsReachTheirHandlersAndAFailingHandlerDoesNotStopTheNext)
     ASSERT_FALSE(progress.empty());
     EXPECT_EQ(progress.back(), 100);
     swfp::tk::Application().OnException = nullptr;
+
+    // With the movie there, the runtime asks for a new layout and confirms its position:
+    // the container lays it out from the extent it gave, so nothing moves, and hands the
+    // confirmed rectangle back through SetObjectRects.
+    const int layout = log.FindLine("site RequestNewObjectLayout hr=0x00000000");
+    ASSERT_GE(layout, 0) << log.Dump();
+    const std::string rect = std::to_string(control->Left()) + " " + std::to_string(control->Top()) + " " +
+                             std::to_string(control->Left() + control->Width()) + " " +
+                             std::to_string(control->Top() + control->Height());
+    const int confirmed = log.FindLine("call SetObjectRects " + rect, layout);
+    EXPECT_GE(confirmed, 0) << rect << "\n" << log.Dump();
+    EXPECT_GT(log.FindLine("site OnPosRectChange hr=0x00000000", layout), confirmed) << log.Dump();
+    EXPECT_EQ(control->Width(), width);
+    EXPECT_EQ(control->Height(), height);
 }
 
 TEST_F(Container, TheEventSinkAnswersItsInterfacesAndCountsOnTheControl)

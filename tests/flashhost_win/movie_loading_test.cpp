@@ -101,7 +101,7 @@ TEST_F(MovieLoading, TheTrailerRuleNamesTheMovieInsideAStream)
     flashrt::TMemoryStream stream(carried);
     control->LoadMovieFromStream(stream);
     // The runtime is served the movie whose information is published, not the whole stream.
-    EXPECT_GE(log.FindPrefix("movie bytes " + std::to_string(movie.size()) + " "), 0) << log.Dump();
+    EXPECT_GE(log.AwaitPrefix("movie bytes " + std::to_string(movie.size()) + " "), 0) << log.Dump();
     EXPECT_EQ(control->MovieSize(), movie.size());
     EXPECT_EQ(control->MovieWidth(), 550);
     EXPECT_EQ(control->MovieHeight(), 400);
