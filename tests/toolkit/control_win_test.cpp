@@ -275,13 +275,17 @@ TEST_F(Fixture, TabWalksADialogsControlsInTabOrder) {
 // The tooltip of a window: the one tool it holds and that tool's text.
 std::wstring ToolTipText(HWND owner) {
   struct Found { HWND owner, tip = nullptr; } found{owner};
-  EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM p) -> BOOL {
-    auto* f = reinterpret_cast<Found*>(p);
-    wchar_t cls[64] = {};
-    GetClassNameW(w, cls, 64);
-    if (GetWindow(w, GW_OWNER) == f->owner && std::wstring(cls) == TOOLTIPS_CLASSW) f->tip = w;
-    return f->tip == nullptr;
-  }, reinterpret_cast<LPARAM>(&found));
+  // A named callback: a lambda has no stdcall conversion in the 32-bit build.
+  struct Search {
+    static BOOL CALLBACK Visit(HWND w, LPARAM p) {
+      auto* f = reinterpret_cast<Found*>(p);
+      wchar_t cls[64] = {};
+      GetClassNameW(w, cls, 64);
+      if (GetWindow(w, GW_OWNER) == f->owner && std::wstring(cls) == TOOLTIPS_CLASSW) f->tip = w;
+      return f->tip == nullptr;
+    }
+  };
+  EnumThreadWindows(GetCurrentThreadId(), &Search::Visit, reinterpret_cast<LPARAM>(&found));
   if (!found.tip || SendMessageW(found.tip, TTM_GETTOOLCOUNT, 0, 0) != 1) return L"<no tool>";
   wchar_t text[80] = {};
   TOOLINFOW tool{};
