@@ -97,6 +97,10 @@ struct Delivery {
 Delivery Deliver(flashhost::TFlashPlayerControl& control, const std::wstring& package)
 {
     Delivery d;
+    // The runtime loads asynchronously and reports the whole movie with ready state 4;
+    // until then the previous movie may still answer for the frame count.
+    bool complete = false;
+    control.OnReadyStateChange = [&](flashhost::TFlashPlayerControl&, long state) { complete = complete || state == 4; };
     const size_t before = Memory().WorkingSetSize;
     const auto start = Clock::now();
     LoadPackagedMovie(package, [&](std::unique_ptr<flashrt::TStream> movie) {
@@ -104,13 +108,14 @@ Delivery Deliver(flashhost::TFlashPlayerControl& control, const std::wstring& pa
     });
     // A runtime may bind on its own threads: wait for the movie, up to a deadline.
     const auto deadline = start + std::chrono::minutes(2);
-    while (control.TotalFrames() != 1 && Clock::now() < deadline) {
+    while (!complete && Clock::now() < deadline) {
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
     }
     d.seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    d.ok = control.TotalFrames() == 1;
+    d.ok = complete && control.TotalFrames() == 1;
+    control.OnReadyStateChange = nullptr;
     const size_t peak = Memory().PeakWorkingSetSize;
     d.peakAbove = peak > before ? peak - before : 0;
     return d;
