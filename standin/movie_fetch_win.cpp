@@ -16,8 +16,8 @@ namespace {
 // The runtime keeps one copy of the movie, whatever its size. An uncompressed
 // movie's header declares the whole length, so the copy is made that large at
 // once instead of growing (growing a big movie would hold it twice while it
-// moves). A declared length beyond the free memory is not reserved (the module
-// is built without exceptions: a failed allocation would end the process).
+// moves). A declared length beyond the free memory is not reserved: a failed
+// allocation here, inside the container's callback, would end the process.
 void ReserveDeclared(std::vector<uint8_t>& bytes) {
   if (bytes.size() < 8 || bytes[0] != 'F' || bytes.capacity() > bytes.size()) return;
   const uint32_t declared = bytes[4] | (bytes[5] << 8) | (bytes[6] << 16) | (static_cast<uint32_t>(bytes[7]) << 24);
