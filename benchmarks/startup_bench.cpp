@@ -15,6 +15,7 @@
 
 #include "app/player_package.h"
 #include "app/player_settings.h"
+#include "tests/support/deflate.h"
 #include "tests/support/swf_writer.h"
 
 namespace {
@@ -46,7 +47,7 @@ std::wstring WritePlayer()
     settings.WindowPosition = 9;
     const auto* raw = reinterpret_cast<const uint8_t*>(&settings);
     AppendBlock(file, PackageBlockKind::Settings, std::vector<uint8_t>(raw, raw + sizeof settings));
-    AppendBlock(file, PackageBlockKind::RuntimeModule, ZlibCompressed(ReadFile(ExeFolder() + L"flash_standin.dll")));
+    AppendBlock(file, PackageBlockKind::RuntimeModule, swfp::test::Deflate(ReadFile(ExeFolder() + L"flash_standin.dll")));
     const std::vector<uint8_t> padding((1u << 20) - 64, 0x5A);
     const auto movie = SwfWriter().FrameSize(550, 400).SetBackgroundColor({20, 90, 140}).Tag(77, padding, true).ShowFrame().Build();
     AppendBlock(file, kPackageMovieMagic, movie);

@@ -5,7 +5,6 @@
 #include <shellapi.h>
 
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <chrono>
 #include <filesystem>
@@ -18,6 +17,7 @@
 #include "app/player_package.h"
 #include "app/player_settings.h"
 #include "player/window_position.h"
+#include "tests/support/deflate.h"
 #include "tests/support/swf_writer.h"
 #include "tests/support_win/child_process_win.h"
 #include "tests/support_win/message_pump_win.h"
@@ -66,7 +66,7 @@ fs::path MakePlayer(const std::wstring& name, const std::function<void(PlayerSet
     const auto* bytes = reinterpret_cast<const uint8_t*>(&s);
     // The movie block comes last: the package is read from the end of the file.
     AppendBlock(file, PackageBlockKind::Settings, std::vector<uint8_t>(bytes, bytes + sizeof s));
-    AppendBlock(file, PackageBlockKind::RuntimeModule, ZlibCompressed(runtime));
+    AppendBlock(file, PackageBlockKind::RuntimeModule, swfp::test::Deflate(runtime));
     AppendBlock(file, kPackageMovieMagic, Movie());
     const fs::path path = NewTempFolder(name) / (name + L".exe");
     WriteWholeFile(path, file);

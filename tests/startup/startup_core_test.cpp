@@ -7,6 +7,8 @@
 #include "app/runtime_notice.h"
 
 #include <gtest/gtest.h>
+
+#include "tests/support/deflate.h"
 #include <jpeglib.h>
 #include <zlib.h>
 
@@ -28,14 +30,7 @@ TEST(InstanceMappingName, TakesTheFileNameAfterTheLastSeparatorOrDriveColon)
     EXPECT_NE(InstanceMappingName(L"c:\\A.exe"), InstanceMappingName(L"c:\\a.exe"));
 }
 
-std::vector<uint8_t> Compress(const std::vector<uint8_t>& data)
-{
-    uLongf size = compressBound(uLong(data.size()));
-    std::vector<uint8_t> out(size);
-    EXPECT_EQ(compress2(out.data(), &size, data.data(), uLong(data.size()), 9), Z_OK);
-    out.resize(size);
-    return out;
-}
+std::vector<uint8_t> Compress(const std::vector<uint8_t>& data) { return swfp::test::Deflate(data, 9); }
 
 std::vector<uint8_t> SampleModule(size_t size)
 {

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/deflate.h"
 #include "tests/support/swf_writer.h"
 #include "tests/support_win/child_process_win.h"
 #include "tests/support_win/message_pump_win.h"
@@ -17,7 +18,6 @@
 #include <imagehlp.h>
 #include <shellapi.h>
 
-#include <zlib.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -50,11 +50,19 @@ struct Block {
     std::vector<uint8_t> payload;
 };
 
-// The stand-in runtime as a package carries it: a player without any runtime
+// A runtime module beside the test program, as a package carries it.
+Block RuntimeBlock(const wchar_t* dllName)
+{
+    const std::vector<uint8_t> module = ReadWholeFile(ExeFolder() / dllName);
+    EXPECT_FALSE(module.empty()) << fs::path(dllName).string() << " sits beside the test program";
+    return {PackageMagicOf(PackageBlockKind::RuntimeModule), swfp::test::Deflate(module)};
+}
+
+// The stand-in runtime, which most players carry: a player without any runtime
 // tells the user so and opens no window.
 const std::vector<uint8_t>& RuntimeModulePayload()
 {
-    static const std::vector<uint8_t> payload = ZlibCompressed(ReadWholeFile(ExeFolder() / "flash_standin.dll"));
+    static const std::vector<uint8_t> payload = RuntimeBlock(L"flash_standin.dll").payload;
     return payload;
 }
 
@@ -361,17 +369,6 @@ private:
     std::wstring key_;
 };
 
-Block RuntimeBlock(const wchar_t* dllName = L"flash_standin.dll")
-{
-    const std::vector<uint8_t> module = ReadWholeFile(ExeFolder() / dllName);
-    EXPECT_FALSE(module.empty()) << fs::path(dllName).string() << " sits beside the test program";
-    uLongf size = compressBound(uLong(module.size()));
-    std::vector<uint8_t> packed(size);
-    EXPECT_EQ(compress2(packed.data(), &size, module.data(), uLong(module.size()), 6), Z_OK);
-    packed.resize(size);
-    return {PackageMagicOf(PackageBlockKind::RuntimeModule), packed};
-}
-
 TEST(Startup, LibrariesPlantedBesideThePlayerAreNeverLoaded)
 {
     // Windows looks beside the executable first; Wine does so for the libraries
@@ -380,7 +377,7 @@ TEST(Startup, LibrariesPlantedBesideThePlayerAreNeverLoaded)
     const NativeLibrariesFirst overrides(L"planted.exe", planted);
     StandinLog log;
     const fs::path folder = NewTempFolder("planted");
-    const fs::path exe = MakePlayer(folder, L"planted.exe", {RuntimeBlock(), MovieBlock()});
+    const fs::path exe = MakePlayer(folder, L"planted.exe", {MovieBlock()});
     for (const std::wstring& name : planted)
         fs::copy_file(ExeFolder() / "planted_library.dll", folder / (name + L".dll"));
 
@@ -404,13 +401,28 @@ TEST(Startup, APackagedRuntimeThatFaultsLeavesAPlayerWithoutRuntime)
     for (const wchar_t* fault : {L"entry-illegal", L"factory"}) {
         SCOPED_TRACE(fs::path(fault).string());
         SetEnvironmentVariableW(L"FAULTY_MODULE_FAULT", fault);  // the player inherits it
+        // The faulty module is the package's only runtime.
         const fs::path exe = MakePlayer(NewTempFolder(fault), L"faulty.exe",
-                                        {RuntimeBlock(L"flashrt_faulty_module.dll"), MovieBlock()});
+                                        {RuntimeBlock(L"flashrt_faulty_module.dll"), MovieBlock()}, false);
         ChildProcess player(exe);
-        HWND main = player.WaitForWindow(kPlayerWindow, 30s);
-        EXPECT_TRUE(main);
-        if (main)
+        // Either the runtime is found unusable at start-up and the user is told so,
+        // or the window opens without it; the process never dies of the fault.
+        HWND main = nullptr, box = nullptr;
+        for (const auto deadline = std::chrono::steady_clock::now() + 30s;
+             !main && !box && std::chrono::steady_clock::now() < deadline;) {
+            main = player.FindWindowOf(kPlayerWindow);
+            box = player.FindWindowOf(kMessageBox);
+        }
+        ASSERT_TRUE(main || box) << "the player neither opened nor reported";
+        if (box) {
+            EXPECT_NE(MessageBoxText(box).find(L"Flash Player runtime"), std::wstring::npos)
+                << MessageBoxText(box).c_str();
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+            const long code = player.WaitForExit();
+            EXPECT_TRUE(code == 0 || code == 1) << "an orderly end, not the fault's code: " << std::hex << code;
+        } else {
             CloseWindowAndWait(player, main);
+        }
     }
     SetEnvironmentVariableW(L"FAULTY_MODULE_FAULT", nullptr);
 }

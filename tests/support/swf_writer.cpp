@@ -1,6 +1,6 @@
 #include "tests/support/swf_writer.h"
 
-#include <zlib.h>
+#include "tests/support/deflate.h"
 
 #include <algorithm>
 #include <cmath>
@@ -295,11 +295,8 @@ std::vector<uint8_t> SwfWriter::Build() const {
   std::vector<uint8_t> movie{static_cast<uint8_t>(compressed_ ? 'C' : 'F'), 'W', 'S', version_};
   U32(movie, declaredLength_.value_or(static_cast<uint32_t>(body.size() + 8)));
   if (compressed_) {
-    uLongf packedSize = compressBound(static_cast<uLong>(body.size()));
-    std::vector<uint8_t> packed(packedSize);
-    if (compress2(packed.data(), &packedSize, body.data(), static_cast<uLong>(body.size()), 9) != Z_OK)
-      throw std::runtime_error("zlib could not compress the movie body");
-    movie.insert(movie.end(), packed.begin(), packed.begin() + static_cast<std::ptrdiff_t>(packedSize));
+    const std::vector<uint8_t> packed = swfp::test::Deflate(body, 9);
+    movie.insert(movie.end(), packed.begin(), packed.end());
   } else {
     movie.insert(movie.end(), body.begin(), body.end());
   }
@@ -322,11 +319,3 @@ std::vector<uint8_t> WithMovieTrailer(std::span<const uint8_t> movie) {
   return out;
 }
 
-std::vector<uint8_t> ZlibCompressed(std::span<const uint8_t> data) {
-  uLongf size = compressBound(static_cast<uLong>(data.size()));
-  std::vector<uint8_t> out(size);
-  if (compress2(out.data(), &size, data.data(), static_cast<uLong>(data.size()), 6) != Z_OK)
-    throw std::runtime_error("zlib could not compress the data");
-  out.resize(size);
-  return out;
-}

@@ -94,6 +94,3 @@ class SwfWriter {
 
 // movie + 0xFA123456 + length: the layout of a movie carried at the end of an executable.
 std::vector<uint8_t> WithMovieTrailer(std::span<const uint8_t> movie);
-
-// data as one zlib stream (the runtime module block of a player package carries its module so).
-std::vector<uint8_t> ZlibCompressed(std::span<const uint8_t> data);
