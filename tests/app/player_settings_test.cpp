@@ -118,11 +118,6 @@ TEST(CountedString, WriterRefusesTextThatDoesNotFit) {
   EXPECT_THROW(SetCountedString(std::span<uint8_t>{}, ""), std::invalid_argument);
 }
 
-TEST(PlayerSettings, AnyNonZeroBooleanByteIsTrue) {
-  EXPECT_FALSE(Flag(0));
-  for (int v : {1, 2, 0x80, 0xFF}) EXPECT_TRUE(Flag(static_cast<uint8_t>(v))) << v;
-}
-
 TEST(PlayerSettings, FieldTableMatchesTheRecord) {
   const auto fields = PlayerSettingsFields();
   std::set<std::string_view> names;
@@ -133,7 +128,6 @@ TEST(PlayerSettings, FieldTableMatchesTheRecord) {
     EXPECT_LE(f.offset + f.size, kPlayerSettingsSize) << f.name;
     previousEnd = f.offset + f.size;
   }
-  EXPECT_EQ(fields.size(), 41u);
   auto find = [&](std::string_view name) -> const SettingsField* {
     for (const auto& f : fields)
       if (f.name == name) return &f;
