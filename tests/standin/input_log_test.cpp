@@ -22,12 +22,7 @@ TEST(InputLog, WindowMessagesAreNamedWithTheirSignedPointOrSize) {
   };
   for (const auto& c : cases) {
     auto text = DescribeWindowMessage(c.message, c.wparam, c.lparam);
-    if (c.text) {
-      ASSERT_TRUE(text) << c.text;
-      EXPECT_EQ(*text, c.text);
-    } else {
-      EXPECT_FALSE(text) << *text;
-    }
+    EXPECT_EQ(text.value_or("(none)"), c.text ? c.text : "(none)");
   }
 }
 
@@ -43,7 +38,7 @@ TEST(InputLog, MouseMessagesBecomeStockEventsWithButtonsShiftAndPoint) {
   ASSERT_TRUE(move);
   EXPECT_EQ(move->dispid, -606);
   EXPECT_EQ(move->args[0], 1 | 4);
-  EXPECT_EQ(StockMouseEvent(0x0203, 0, 0, 0, false)->dispid, -601);
+  EXPECT_EQ(StockMouseEvent(0x0203, 0, 0, 0, false)->dispid, -601);  // double click
   EXPECT_FALSE(StockMouseEvent(0x02A3, 0, 0, 0, false));
   EXPECT_FALSE(StockKeyEvent(0x0200, 0, 0));
 }

@@ -1,3 +1,4 @@
+// Which locations the stand-in opens as files and which it asks a URL moniker for.
 #include "standin/movie_location.h"
 
 #include <gtest/gtest.h>
@@ -5,26 +6,29 @@
 using standin::FileUrlFromPath;
 using standin::IsUrl;
 
-TEST(MovieLocation, DrivesRelativeAndNetworkPathsAreNotUrls) {
-  EXPECT_FALSE(IsUrl(L"C:\\movies\\a.swf"));
-  EXPECT_FALSE(IsUrl(L"c:/movies/a.swf"));
-  EXPECT_FALSE(IsUrl(L"Z:\\FromMemory\\46A10F369771449587DE913EFC0A258C\\1\\x.swf"));
-  EXPECT_FALSE(IsUrl(L"a.swf"));
-  EXPECT_FALSE(IsUrl(L"\\\\server\\share\\a.swf"));
-  EXPECT_FALSE(IsUrl(L"dir\\odd:name.swf"));  // a backslash cannot be part of a scheme
-  EXPECT_FALSE(IsUrl(L""));
-}
-
-TEST(MovieLocation, SchemesOfTwoOrMoreCharactersAreUrls) {
-  EXPECT_TRUE(IsUrl(L"file:///C:/a.swf"));
-  EXPECT_TRUE(IsUrl(L"file://46A10F369771449587DE913EFC0A258"));
-  EXPECT_TRUE(IsUrl(L"http://example.com/a.swf"));
-  EXPECT_TRUE(IsUrl(L"svn+ssh://host/a.swf"));
-  EXPECT_FALSE(IsUrl(L"1http://x"));  // a scheme starts with a letter
+TEST(MovieLocation, SchemesOfTwoOrMoreCharactersMakeUrlsDrivesAndPathsDoNot) {
+  const struct {
+    const wchar_t* location;
+    bool url;
+  } cases[] = {
+      {L"file:///C:/a.swf", true},
+      {L"file://46A10F369771449587DE913EFC0A258", true},
+      {L"http://example.com/a.swf", true},
+      {L"svn+ssh://host/a.swf", true},
+      {L"1http://x", false},  // a scheme starts with a letter
+      {L"C:\\movies\\a.swf", false},
+      {L"c:/movies/a.swf", false},
+      {L"Z:\\FromMemory\\46A10F369771449587DE913EFC0A258C\\1\\x.swf", false},
+      {L"a.swf", false},
+      {L"\\\\server\\share\\a.swf", false},
+      {L"dir\\odd:name.swf", false},  // a backslash cannot be part of a scheme
+      {L"", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(IsUrl(c.location), c.url) << testing::PrintToString(std::wstring(c.location));
 }
 
 TEST(MovieLocation, PathsBecomeFileUrlsWithForwardSlashes) {
-  EXPECT_EQ(FileUrlFromPath(L"Z:\\FromMemory\\46A10F369771449587DE913EFC0A258C\\1\\E4ED7C01D28A43418DBF2CB92CC35E56.swf"),
-            L"file:///Z:/FromMemory/46A10F369771449587DE913EFC0A258C/1/E4ED7C01D28A43418DBF2CB92CC35E56.swf");
+  EXPECT_EQ(FileUrlFromPath(L"Z:\\FromMemory\\46A10F369771449587DE913EFC0A258C\\1\\x.swf"),
+            L"file:///Z:/FromMemory/46A10F369771449587DE913EFC0A258C/1/x.swf");
   EXPECT_EQ(FileUrlFromPath(L"C:/a.swf"), L"file:///C:/a.swf");
 }

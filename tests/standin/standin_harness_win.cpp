@@ -4,14 +4,6 @@
 
 namespace standin_test {
 
-std::string Narrow(const std::wstring& w) {
-  int n = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  if (n <= 1) return {};
-  std::string s(n - 1, '\0');
-  WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, s.data(), n, nullptr, nullptr);
-  return s;
-}
-
 HostWindow::HostWindow() {
   WNDCLASSW wc{};
   wc.lpfnWndProc = DefWindowProcW;
@@ -66,22 +58,26 @@ HRESULT STDMETHODCALLTYPE EventSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPP
   return S_OK;
 }
 
-ComPtr<IOleObject> CreateFromFactory(GetClassObjectFn getClassObject) {
-  ComPtr<IClassFactory> factory;
-  if (!getClassObject || FAILED(getClassObject(CLSID_ShockwaveFlash, IID_IClassFactory,
-                                               reinterpret_cast<void**>(factory.GetAddressOf()))))
-    return nullptr;
-  ComPtr<IOleObject> object;
-  factory->CreateInstance(nullptr, IID_IOleObject, reinterpret_cast<void**>(object.GetAddressOf()));
-  return object;
-}
-
 ComPtr<IOleObject> CreateFromModule(const std::wstring& name, HMODULE* moduleOut) {
   HMODULE module = LoadLibraryW((swfp::wintest::ExeFolder() / name).c_str());
   if (moduleOut) *moduleOut = module;
-  if (!module) return nullptr;
-  return CreateFromFactory(reinterpret_cast<GetClassObjectFn>(
-      reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject"))));
+  auto getClassObject = reinterpret_cast<GetClassObjectFn>(
+      reinterpret_cast<void*>(module ? GetProcAddress(module, "DllGetClassObject") : nullptr));
+  ComPtr<IClassFactory> factory;
+  ComPtr<IOleObject> object;
+  if (getClassObject && SUCCEEDED(getClassObject(CLSID_ShockwaveFlash, IID_PPV_ARGS(&factory))))
+    factory->CreateInstance(nullptr, IID_PPV_ARGS(&object));
+  return object;
+}
+
+HWND ActivateInPlace(IOleObject* object, TestSite* site, HWND host, RECT position) {
+  ComPtr<IOleInPlaceObject> inPlace;
+  HWND window = nullptr;
+  if (SUCCEEDED(object->SetClientSite(site)) &&
+      SUCCEEDED(object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site, 0, host, &position)) &&
+      SUCCEEDED(object->QueryInterface(IID_PPV_ARGS(&inPlace))))
+    inPlace->GetWindow(&window);
+  return window;
 }
 
 DWORD AdviseEvents(IUnknown* object, IDispatch* sink) {
