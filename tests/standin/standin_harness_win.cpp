@@ -27,10 +27,10 @@ HRESULT STDMETHODCALLTYPE TestSite::QueryInterface(REFIID riid, void** out) {
   return S_OK;
 }
 
-std::vector<EventSink::Event> EventSink::Of(DISPID id) const {
-  std::vector<Event> out;
+std::vector<std::vector<std::wstring>> EventSink::ArgsOf(DISPID id) const {
+  std::vector<std::vector<std::wstring>> out;
   for (const Event& e : events)
-    if (e.id == id) out.push_back(e);
+    if (e.id == id) out.push_back(e.args);
   return out;
 }
 

@@ -99,7 +99,8 @@ class EventSink final : public IDispatch {
     std::vector<std::wstring> args;
   };
   std::vector<Event> events;
-  std::vector<Event> Of(DISPID id) const;
+  // The arguments of every event of that id, in order.
+  std::vector<std::vector<std::wstring>> ArgsOf(DISPID id) const;
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override;
   ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&refs_); }

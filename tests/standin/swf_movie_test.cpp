@@ -69,20 +69,6 @@ TEST(SwfMovie, ReadsHeaderFramesLabelsActionsAndDisplayList) {
   }
 }
 
-TEST(SwfMovie, LongTagHeadersSoundTagsAndAMovieWithoutShowFrame) {
-  const uint8_t red[] = {1, 2, 3};
-  std::vector<int16_t> samples(64, 1000);
-  const Bytes streamed = SwfWriter().Tag(9, red, /*longHeader=*/true).SoundStreamHead(SwfSoundRate::k22050, false, 100).Build();
-  const Bytes defined = SwfWriter().DefineSound(1, SwfSoundRate::k22050, false, samples).StartSound(1).Build();
-  for (const Bytes& movie : {streamed, defined}) {
-    auto r = Parse(movie);
-    ASSERT_TRUE(r.movie) << r.error;
-    EXPECT_TRUE(r.movie->hasSound);
-    EXPECT_EQ(r.movie->frames.size(), 1u);
-  }
-  EXPECT_EQ(Parse(streamed).movie->backgroundRgb, 0x010203u);
-}
-
 TEST(SwfMovie, RefusesWhatIsNotAMovieAndReadsDamagedOnesOnlyAsFarAsTheyGo) {
   for (const Bytes& bad : {Bytes{}, Bytes{'F', 'W', 'S'}, Bytes{'G', 'W', 'S', 6, 20, 0, 0, 0, 0, 0},
                            Bytes{'F', 'W', 'S', 6, 9, 0, 0, 0, 0x78} /* rectangle cut short */,
@@ -111,12 +97,4 @@ TEST(SwfMovie, RefusesWhatIsNotAMovieAndReadsDamagedOnesOnlyAsFarAsTheyGo) {
   ASSERT_TRUE(r.movie);
   EXPECT_EQ(r.movie->frames.size(), 2u);
   EXPECT_EQ(r.movie->backgroundRgb, 0xFFFFFFu);
-}
-
-TEST(SwfMovie, FsCommandPrefixIsCaseInsensitive) {
-  EXPECT_EQ(FsCommandOf("FSCommand:quit"), "quit");
-  EXPECT_EQ(FsCommandOf("fscommand:exec"), "exec");
-  EXPECT_EQ(FsCommandOf("FSCOMMAND:"), "");
-  EXPECT_FALSE(FsCommandOf("http://x/"));
-  EXPECT_FALSE(FsCommandOf("FSCommand"));
 }
