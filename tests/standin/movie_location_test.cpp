@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-using standin::FileUrlFromPath;
 using standin::IsUrl;
 
 TEST(MovieLocation, SchemesOfTwoOrMoreCharactersMakeUrlsDrivesAndPathsDoNot) {
@@ -25,10 +24,4 @@ TEST(MovieLocation, SchemesOfTwoOrMoreCharactersMakeUrlsDrivesAndPathsDoNot) {
       {L"", false},
   };
   for (const auto& c : cases) EXPECT_EQ(IsUrl(c.location), c.url) << testing::PrintToString(std::wstring(c.location));
-}
-
-TEST(MovieLocation, PathsBecomeFileUrlsWithForwardSlashes) {
-  EXPECT_EQ(FileUrlFromPath(L"Z:\\FromMemory\\46A10F369771449587DE913EFC0A258C\\1\\x.swf"),
-            L"file:///Z:/FromMemory/46A10F369771449587DE913EFC0A258C/1/x.swf");
-  EXPECT_EQ(FileUrlFromPath(L"C:/a.swf"), L"file:///C:/a.swf");
 }

@@ -50,8 +50,6 @@ HRESULT STDMETHODCALLTYPE EventSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPP
     VARIANT& v = params->rgvarg[i];
     if (v.vt == VT_BSTR) e.args.push_back(v.bstrVal ? std::wstring(v.bstrVal, SysStringLen(v.bstrVal)) : L"");
     else if (v.vt == VT_I4) e.args.push_back(std::to_wstring(v.lVal));
-    else if (v.vt == VT_I2) e.args.push_back(std::to_wstring(v.iVal));
-    else if (v.vt == (VT_BYREF | VT_I2) && v.piVal) e.args.push_back(std::to_wstring(*v.piVal));
     else e.args.push_back(L"?vt=" + std::to_wstring(v.vt));
   }
   events.push_back(std::move(e));

@@ -1,6 +1,6 @@
 // The stand-in Flash module as a container sees it, loaded by the system loader:
 // what the product's tests rely on of it (COM rules, strict use of the site,
-// loading after the request returns, events, logged calls and input, painting).
+// loading after the request returns, events, logged calls, painting).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -189,23 +189,6 @@ TEST_F(StandinModule, ActivationFailsWhenASiteCallFails) {
     EXPECT_EQ(std::count(site->calls.begin(), site->calls.end(), "ShowObject"), 0);
     Shutdown();
   }
-}
-
-// Real input raises the stock events with the button, the shift state and the point, when asked to.
-TEST_F(StandinModule, RealInputRaisesTheStockEvents) {
-  Activate();
-  SetEnvironmentVariableW(L"FLASH_STANDIN_STOCK_EVENTS", L"1");
-  SendMessageW(stage, WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, MAKELPARAM(12, 34));
-  SendMessageW(stage, WM_LBUTTONUP, 0, MAKELPARAM(12, 34));
-  SendMessageW(stage, WM_CHAR, 'x', 0);
-  SetEnvironmentVariableW(L"FLASH_STANDIN_STOCK_EVENTS", nullptr);
-  SendMessageW(stage, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 1));  // switched off: logged, not raised
-  std::vector<DISPID> ids;
-  for (const auto& e : sink->events) ids.push_back(e.id);
-  ASSERT_EQ(ids, (std::vector<DISPID>{DISPID_MOUSEDOWN, DISPID_MOUSEUP, DISPID_CLICK, DISPID_KEYPRESS}));
-  EXPECT_EQ(sink->events[0].args, (Args{L"1", L"1", L"12", L"34"}));
-  EXPECT_EQ(sink->events[3].args, Args{L"120"});
-  EXPECT_GE(log.FindLine("window WM_LBUTTONDOWN 1 1"), 0) << log.Dump();
 }
 
 TEST_F(StandinModule, LoadsAMovieAfterTheRequestReturnedAndStepsThroughItsFrames) {
