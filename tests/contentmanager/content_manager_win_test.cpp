@@ -137,12 +137,6 @@ public:
     void LoadMovieURL(int32_t layer, const std::wstring& url) override { layers.emplace_back(layer, url); }
 };
 
-std::wstring PseudoAsURL(int id, const std::string& relative = std::string(kMemoryMovieFileName))
-{
-    return AnsiToWide("file:///Z:/FromMemory/" + std::string(kMemoryContentMarker) + "/" + std::to_string(id) + "/" +
-                      relative);
-}
-
 bool IsOurMoniker(IMoniker* moniker)
 {
     ComPtr<IBinding> binding;
@@ -233,7 +227,8 @@ TEST_P(MonikerDelivery, ChunksOfAMebibyteOnceThenNothing)
         calls.push_back("stop " + std::to_string(S_FALSE));
         EXPECT_EQ(first.calls, calls);
         EXPECT_TRUE(first.formatOk);
-        EXPECT_TRUE(first.received == std::vector<uint8_t>(movie.begin(), movie.begin() + static_cast<ptrdiff_t>(sent)));
+        EXPECT_TRUE(first.received ==
+                    std::vector<uint8_t>(movie.begin(), movie.begin() + static_cast<ptrdiff_t>(sent)));
         // Kept chunks are streams of their own that still hold their own bytes afterwards.
         std::vector<uint8_t> again;
         for (const ComPtr<IStream>& chunk : first.kept) {
@@ -285,7 +280,8 @@ TEST_F(Manager, AHandlerThatFailsOrServesNothingLeadsToTheBaseUntilTheControlIsF
     manager.PutMovieFromStream(control, movie);
     control.base = L"C:\\movies";
     control.hasHandler = true;
-    const std::wstring companion = PseudoAsURL(1, "sub/other.swf");
+    const std::wstring companion =
+        AnsiToWide("file:///Z:/FromMemory/" + std::string(kMemoryContentMarker) + "/1/sub/other.swf");
     for (bool throws : {false, true}) {
         control.handlerThrows = throws;
         lines.clear();
