@@ -1,4 +1,4 @@
-// The log text of the container's window messages and the stock events mouse input raises.
+// The log text of the container's window messages, which the product's input tests look for.
 #include <gtest/gtest.h>
 
 #include "standin/input_log.h"
@@ -22,28 +22,6 @@ TEST(InputLog, WindowMessagesAreNamedWithTheirSignedPointOrSize) {
   };
   for (const auto& c : cases) {
     auto text = DescribeWindowMessage(c.message, c.wparam, c.lparam);
-    if (c.text) {
-      ASSERT_TRUE(text) << c.text;
-      EXPECT_EQ(*text, c.text);
-    } else {
-      EXPECT_FALSE(text) << *text;
-    }
+    EXPECT_EQ(text.value_or("(none)"), c.text ? c.text : "(none)");
   }
-}
-
-TEST(InputLog, MouseMessagesBecomeStockEventsWithButtonsShiftAndPoint) {
-  auto down = StockMouseEvent(0x0204, 0x0004 | 0x0008, 3, -4, true);  // right press, shift + control, alt
-  ASSERT_TRUE(down);
-  EXPECT_EQ(down->dispid, -605);
-  EXPECT_EQ(down->argCount, 4);
-  EXPECT_EQ(down->args[0], 2);
-  EXPECT_EQ(down->args[1], 1 | 2 | 4);
-  EXPECT_EQ(down->args[3], -4);
-  auto move = StockMouseEvent(0x0200, 0x0001 | 0x0010, 0, 0, false);  // left and middle held
-  ASSERT_TRUE(move);
-  EXPECT_EQ(move->dispid, -606);
-  EXPECT_EQ(move->args[0], 1 | 4);
-  EXPECT_EQ(StockMouseEvent(0x0203, 0, 0, 0, false)->dispid, -601);
-  EXPECT_FALSE(StockMouseEvent(0x02A3, 0, 0, 0, false));
-  EXPECT_FALSE(StockKeyEvent(0x0200, 0, 0));
 }

@@ -4,14 +4,6 @@
 
 namespace standin_test {
 
-std::string Narrow(const std::wstring& w) {
-  int n = WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  if (n <= 1) return {};
-  std::string s(n - 1, '\0');
-  WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, s.data(), n, nullptr, nullptr);
-  return s;
-}
-
 HostWindow::HostWindow() {
   WNDCLASSW wc{};
   wc.lpfnWndProc = DefWindowProcW;
@@ -35,10 +27,10 @@ HRESULT STDMETHODCALLTYPE TestSite::QueryInterface(REFIID riid, void** out) {
   return S_OK;
 }
 
-std::vector<EventSink::Event> EventSink::Of(DISPID id) const {
-  std::vector<Event> out;
+std::vector<std::vector<std::wstring>> EventSink::ArgsOf(DISPID id) const {
+  std::vector<std::vector<std::wstring>> out;
   for (const Event& e : events)
-    if (e.id == id) out.push_back(e);
+    if (e.id == id) out.push_back(e.args);
   return out;
 }
 
@@ -58,30 +50,32 @@ HRESULT STDMETHODCALLTYPE EventSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPP
     VARIANT& v = params->rgvarg[i];
     if (v.vt == VT_BSTR) e.args.push_back(v.bstrVal ? std::wstring(v.bstrVal, SysStringLen(v.bstrVal)) : L"");
     else if (v.vt == VT_I4) e.args.push_back(std::to_wstring(v.lVal));
-    else if (v.vt == VT_I2) e.args.push_back(std::to_wstring(v.iVal));
-    else if (v.vt == (VT_BYREF | VT_I2) && v.piVal) e.args.push_back(std::to_wstring(*v.piVal));
     else e.args.push_back(L"?vt=" + std::to_wstring(v.vt));
   }
   events.push_back(std::move(e));
   return S_OK;
 }
 
-ComPtr<IOleObject> CreateFromFactory(GetClassObjectFn getClassObject) {
-  ComPtr<IClassFactory> factory;
-  if (!getClassObject || FAILED(getClassObject(CLSID_ShockwaveFlash, IID_IClassFactory,
-                                               reinterpret_cast<void**>(factory.GetAddressOf()))))
-    return nullptr;
-  ComPtr<IOleObject> object;
-  factory->CreateInstance(nullptr, IID_IOleObject, reinterpret_cast<void**>(object.GetAddressOf()));
-  return object;
-}
-
 ComPtr<IOleObject> CreateFromModule(const std::wstring& name, HMODULE* moduleOut) {
   HMODULE module = LoadLibraryW((swfp::wintest::ExeFolder() / name).c_str());
   if (moduleOut) *moduleOut = module;
-  if (!module) return nullptr;
-  return CreateFromFactory(reinterpret_cast<GetClassObjectFn>(
-      reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject"))));
+  auto getClassObject = reinterpret_cast<GetClassObjectFn>(
+      reinterpret_cast<void*>(module ? GetProcAddress(module, "DllGetClassObject") : nullptr));
+  ComPtr<IClassFactory> factory;
+  ComPtr<IOleObject> object;
+  if (getClassObject && SUCCEEDED(getClassObject(CLSID_ShockwaveFlash, IID_PPV_ARGS(&factory))))
+    factory->CreateInstance(nullptr, IID_PPV_ARGS(&object));
+  return object;
+}
+
+HWND ActivateInPlace(IOleObject* object, TestSite* site, HWND host, RECT position) {
+  ComPtr<IOleInPlaceObject> inPlace;
+  HWND window = nullptr;
+  if (SUCCEEDED(object->SetClientSite(site)) &&
+      SUCCEEDED(object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site, 0, host, &position)) &&
+      SUCCEEDED(object->QueryInterface(IID_PPV_ARGS(&inPlace))))
+    inPlace->GetWindow(&window);
+  return window;
 }
 
 DWORD AdviseEvents(IUnknown* object, IDispatch* sink) {

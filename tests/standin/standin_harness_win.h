@@ -17,14 +17,14 @@
 #include "flashhost/flash_interfaces_win.h"
 #include "standin/com_adopt_win.h"
 #include "winbase/bstr_win.h"
+#include "winbase/text_win.h"
 
 namespace standin_test {
 
 using Microsoft::WRL::ComPtr;
 
 using swfp::win::Bstr;
-
-std::string Narrow(const std::wstring& w);
+using swfp::win::WideToUtf8;
 
 // A top-level window standing in for the container's window.
 class HostWindow {
@@ -99,7 +99,8 @@ class EventSink final : public IDispatch {
     std::vector<std::wstring> args;
   };
   std::vector<Event> events;
-  std::vector<Event> Of(DISPID id) const;
+  // The arguments of every event of that id, in order.
+  std::vector<std::vector<std::wstring>> ArgsOf(DISPID id) const;
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override;
   ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&refs_); }
@@ -119,9 +120,12 @@ class EventSink final : public IDispatch {
 
 // The exported class factory of a module, found through the system loader.
 using GetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, LPVOID*);
-ComPtr<IOleObject> CreateFromFactory(GetClassObjectFn getClassObject);
 // Loads bin/<name> with LoadLibrary and creates the Flash object from it.
 ComPtr<IOleObject> CreateFromModule(const std::wstring& name, HMODULE* moduleOut = nullptr);
+
+// Gives the object the site and activates it in place at `position` in `host`;
+// the object's window, or null when the activation failed.
+HWND ActivateInPlace(IOleObject* object, TestSite* site, HWND host, RECT position);
 
 // Connects a sink to the event interface; returns the cookie (0 on failure).
 DWORD AdviseEvents(IUnknown* object, IDispatch* sink);
