@@ -2,7 +2,6 @@
 // mouse input, the stand-in runtime embedded in each package. Screenshots of
 // the running players are written to blackbox_shots\ beside this program.
 #include <windows.h>
-#include <shellapi.h>
 
 #include <gtest/gtest.h>
 
@@ -204,21 +203,6 @@ TEST(BlackBox, ACaptionlessWindowIsDraggedByItsBody)
     EXPECT_EQ(WindowRect(player.main).top - before.top, 40);
     Screenshot(L"dragged");
     EXPECT_EQ(player.process.CloseAndWait(player.main), 0);
-}
-
-TEST(BlackBox, TheTrayIconIsThereWhileThePlayerRuns)
-{
-    Player player(MakePlayer(L"tray", [](PlayerSettings& s) { s.ShowTrayIcon = 1; }));
-    ASSERT_TRUE(player.main);
-    NOTIFYICONDATAW probe{};
-    probe.cbSize = sizeof probe;
-    probe.hWnd = player.main;
-    probe.uID = 57051;
-    // The shell accepts a change only to an icon it shows.
-    EXPECT_TRUE(PumpUntil([&] { return Shell_NotifyIconW(NIM_MODIFY, &probe); }, 10s));
-    Screenshot(L"tray");
-    EXPECT_EQ(player.process.CloseAndWait(player.main), 0);
-    EXPECT_FALSE(Shell_NotifyIconW(NIM_MODIFY, &probe)) << "removed when the window goes";
 }
 
 }  // namespace

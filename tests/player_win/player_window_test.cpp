@@ -690,27 +690,21 @@ TEST_F(PlayerWindow, RememberedPositionIsSavedAtCloseAndUsedOnTheNextRun)
     EXPECT_EQ(Make()->Left(), 1497);
 }
 
-class AboutWindow : public ::testing::Test {
-protected:
-    void TearDown() override { g_PlayerSettings = ZeroSettings(); }
-    const swfp::tk::Color32 silver = swfp::tk::MakeColor32(0xC0, 0xC0, 0xC0);
-};
-
-TEST_F(AboutWindow, TextsFromTheSettingsAndTheIconInASilverFrame)
+// The texts themselves are formed by rules tested on their own; the window
+// takes them from the settings and frames the program's icon in silver.
+TEST(AboutWindow, TakesItsTextsFromTheSettingsAndFramesTheIconInSilver)
 {
     g_PlayerSettings = ZeroSettings();
-    SetCountedString(g_PlayerSettings.CompanyName, "Quindo Software");
-    const int32_t version[4] = {2, 0, -3, 41};
-    std::copy(std::begin(version), std::end(version), g_PlayerSettings.FileVersion);
-    TfrmAbout about(nullptr);
-    EXPECT_EQ(about.lblApplication->Caption(), L"Tavolin created by Quindo Vexlor");
-    EXPECT_EQ(about.lblCompanyInfo->Caption(), L"Quindo Software / ");
-    EXPECT_EQ(about.lblFileVer->Caption(), L"v. 2.0.-3.41");
-
     SetCountedString(g_PlayerSettings.Title, "Movie Title");
-    TfrmAbout titled(nullptr);
-    EXPECT_EQ(titled.lblApplication->Caption(), L"Movie Title");
+    SetCountedString(g_PlayerSettings.CompanyName, "Quindo Software");
+    g_PlayerSettings.FileVersion[0] = 2;
+    TfrmAbout about(nullptr);
+    g_PlayerSettings = ZeroSettings();
+    EXPECT_EQ(about.lblApplication->Caption(), L"Movie Title");
+    EXPECT_EQ(about.lblCompanyInfo->Caption(), L"Quindo Software / ");
+    EXPECT_EQ(about.lblFileVer->Caption(), L"v. 2.0.0.0");
 
+    const swfp::tk::Color32 silver = swfp::tk::MakeColor32(0xC0, 0xC0, 0xC0);
     const swfp::tk::Bitmap32& picture = about.imgIcon->Picture();
     ASSERT_EQ(picture.Width(), 48);
     ASSERT_EQ(picture.Height(), 48);
@@ -718,14 +712,11 @@ TEST_F(AboutWindow, TextsFromTheSettingsAndTheIconInASilverFrame)
         EXPECT_EQ(picture.Pixel(0, i), silver) << "left edge " << i;
         EXPECT_EQ(picture.Pixel(i, 0), silver) << "top edge " << i;
     }
-}
-
-TEST_F(AboutWindow, WithoutAShellIconOnlyTheFramedWhiteSquareShows)
-{
-    const swfp::tk::Bitmap32 picture = FramedShellIcon("Z:\\no\\such\\file.none");
-    EXPECT_EQ(picture.Pixel(47, 47), silver);
-    EXPECT_EQ(picture.Pixel(47, 10), silver);
-    EXPECT_EQ(picture.Pixel(24, 24), swfp::tk::MakeColor32(255, 255, 255));
+    // Without a shell icon only the framed white square shows.
+    const swfp::tk::Bitmap32 blank = FramedShellIcon("Z:\\no\\such\\file.none");
+    EXPECT_EQ(blank.Pixel(47, 47), silver);
+    EXPECT_EQ(blank.Pixel(47, 10), silver);
+    EXPECT_EQ(blank.Pixel(24, 24), swfp::tk::MakeColor32(255, 255, 255));
 }
 
 }  // namespace

@@ -86,23 +86,6 @@ TEST(RegistryKeyRestorer, RemovesWhatItDidNotFindAndPutsBackWhatItFound)
     RegDeleteTreeW(HKEY_CURRENT_USER, parent.c_str());
 }
 
-TEST(ScopedEnvironmentVariable, PutsBackTheEarlierValueOrNone)
-{
-    const auto value = [] {
-        wchar_t text[64] = {};
-        return GetEnvironmentVariableW(L"SWFP_TEST_VARIABLE", text, 64) ? std::optional<std::wstring>(text) : std::nullopt;
-    };
-    {
-        const ScopedEnvironmentVariable outer(L"SWFP_TEST_VARIABLE", L"outer");
-        {
-            const ScopedEnvironmentVariable inner(L"SWFP_TEST_VARIABLE", L"inner");
-            EXPECT_EQ(value(), L"inner");
-        }
-        EXPECT_EQ(value(), L"outer");
-    }
-    EXPECT_EQ(value(), std::nullopt);
-}
-
 bool g_timerFired = false;
 
 void CALLBACK TimerFired(HWND, UINT, UINT_PTR, DWORD) { g_timerFired = true; }
