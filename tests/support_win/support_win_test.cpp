@@ -63,8 +63,8 @@ void WriteValue(const std::wstring& key, const wchar_t* name, DWORD value)
 
 TEST(RegistryKeyRestorer, RemovesWhatItDidNotFindAndPutsBackWhatItFound)
 {
-    const std::wstring parent = L"Software\swfp-tests-" + std::to_wstring(GetCurrentProcessId());
-    const std::wstring key = parent + L"\made\here";
+    const std::wstring parent = L"Software\\swfp-tests-" + std::to_wstring(GetCurrentProcessId());
+    const std::wstring key = parent + L"\\made\\here";
     {
         const RegistryKeyRestorer restorer(HKEY_CURRENT_USER, key);
         WriteValue(key, L"Left", 1);
