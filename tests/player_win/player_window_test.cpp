@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -14,69 +15,112 @@
 #include "app/swf_plr_globals.h"
 #include "flashrt/import_hooks_win.h"
 #include "player/swf_plr_about_win.h"
+#include "player/swf_plr_main_win.h"
 #include "player/tray_icon_win.h"
 #include "player/window_position.h"
 #include "player/window_position_win.h"
-#include "tests/player_win/player_win_support.h"
 #include "tests/support/swf_writer.h"
+#include "tests/support_win/message_pump_win.h"
+#include "tests/support_win/packaged_player_win.h"
+#include "tests/support_win/runtime_environment_win.h"
+#include "tests/support_win/scoped_state_win.h"
+#include "tests/support_win/standin_log_win.h"
+#include "tests/support_win/test_files_win.h"
 #include "toolkit/application_win.h"
 
 namespace fs = std::filesystem;
+using namespace std::chrono_literals;
 using namespace swfp::wintest;
 
 namespace {
 
+// The process's runtime state lives for the whole test program, as in the player,
+// with the stand-in as the active provider's module.
+[[maybe_unused]] const auto* const environment = AddRuntimeEnvironment(L"flash_standin.dll");
+
+// A movie of `frames` frames (550 x 400 px, 12 fps).
+std::vector<uint8_t> PlainMovie(int frames)
+{
+    SwfWriter w;
+    w.Version(8).FrameSize(550, 400).FrameRate(12).SetBackgroundColor({0, 64, 96});
+    w.DefineRectangle(1, 50, 50, {255, 0, 0}).PlaceObject(1, 1, 10, 10);
+    for (int i = 0; i < frames; ++i)
+        w.ShowFrame();
+    return w.Build();
+}
+
+// The player reads nothing of its file but the package at its end.
+fs::path WritePackagedPlayer(const fs::path& path, const std::vector<uint8_t>& movie)
+{
+    return WritePackage(path, {'M', 'Z', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, {MovieBlock(movie)});
+}
+
+// The window over a packaged movie with the given settings, once the runtime
+// has fetched the movie and the refresh timer has shown its frame count.
+std::unique_ptr<TfrmPlr> MakePlayerWindow(const PlayerSettings& settings, const fs::path& packaged)
+{
+    g_PlayerSettings = settings;
+    auto window = std::make_unique<TfrmPlr>(nullptr, packaged.wstring());
+    if (window->Player().HasOleObject() && !PumpUntil([&] {
+            return window->Player().ReadyState() == 4 &&
+                   window->ProgressSlider->Max() == int(window->Player().TotalFrames()) - 1;
+        }, 20s))
+        ADD_FAILURE() << "the movie was not loaded and shown";
+    return window;
+}
+
 class PlayerWindow : public ::testing::Test {
 protected:
+    void TearDown() override
+    {
+        // What the windows share through the process outlives none of them.
+        g_PlayerSettings = ZeroSettings();
+        flashrt::SetFlashSoundEnabled(true);
+        swfp::tk::Application().SetMainForm(nullptr);
+    }
+
     TempFolder folder;
     StandinLog log;
-    fs::path packaged = WritePackagedPlayer(folder.Path(), L"player.exe", PlainMovie(5));
+    fs::path packaged = WritePackagedPlayer(folder.File(L"player.exe"), PlainMovie(5));
     PlayerSettings settings = ZeroSettings();
 
     std::unique_ptr<TfrmPlr> Make() { return MakePlayerWindow(settings, packaged); }
     std::unique_ptr<TfrmPlr> MakeWith(const std::vector<uint8_t>& movie)
     {
-        packaged = WritePackagedPlayer(folder.Path(), L"other.exe", movie);
+        packaged = WritePackagedPlayer(folder.File(L"other.exe"), movie);
         return Make();
     }
 };
-
-std::vector<swfp::tk::TAction*> AllCommands(const TfrmPlr& w)
-{
-    return {w.actZoomIn, w.actZoomOut, w.actZoomAll, w.actPlay,  w.actStop,  w.actLoop,  w.actRewind,
-            w.actForward, w.actBack,   w.actEnd,     w.actPrint, w.actSound, w.actClose, w.actAbout};
-}
-
-std::vector<swfp::tk::TDIBButton*> PanelButtons(const TfrmPlr& w)
-{
-    return {w.btnPlay, w.btnPause, w.btnStop, w.btnForward, w.btnBack, w.btnRewind, w.btnEnd, w.btnSoundOn};
-}
 
 bool TopMenuVisible(const TfrmPlr& w, const char* name) { return w.mnMain->Find(name)->Visible(); }
 
 // ---------------------------------------------------------------- set-up
 
-TEST_F(PlayerWindow, NoVisibleCommandsHidesEveryCommandButKeepsPanelButtonsAndSeparatorMenus)
+TEST_F(PlayerWindow, EachBitShowsItsCommandPlayDecidesStopAndMenusWithoutItemsGo)
 {
+    using swfp::tk::TAction;
+    const auto commands = [](const TfrmPlr& w) {
+        return std::vector<TAction*>{w.actZoomIn, w.actZoomOut, w.actZoomAll, w.actPlay,  w.actStop,
+                                     w.actLoop,   w.actRewind,  w.actForward, w.actBack,  w.actEnd,
+                                     w.actPrint,  w.actSound,   w.actClose,   w.actAbout};
+    };
     settings.VisibleCommands = 0;
-    auto w = Make();
-    for (auto* a : AllCommands(*w))
+    auto none = Make();
+    for (auto* a : commands(*none))
         EXPECT_FALSE(a->Visible()) << a->Name();
-    EXPECT_FALSE(w->MenuItem("mnQuality1")->Visible());
-    EXPECT_FALSE(w->MenuItem("mnQuality2")->Visible());
-    EXPECT_FALSE(TopMenuVisible(*w, "mnHelp"));
-    EXPECT_TRUE(TopMenuVisible(*w, "mnFile"));
-    EXPECT_TRUE(TopMenuVisible(*w, "mnView"));
-    EXPECT_TRUE(TopMenuVisible(*w, "mnControl"));
-    for (auto* b : PanelButtons(*w))
+    EXPECT_FALSE(none->MenuItem("mnQuality1")->Visible());
+    EXPECT_FALSE(none->MenuItem("mnQuality2")->Visible());
+    EXPECT_FALSE(TopMenuVisible(*none, "mnHelp"));
+    for (const char* menu : {"mnFile", "mnView", "mnControl"})
+        EXPECT_TRUE(TopMenuVisible(*none, menu)) << menu;
+    for (auto* b : {none->btnPlay, none->btnPause, none->btnStop, none->btnForward, none->btnBack, none->btnRewind,
+                    none->btnEnd, none->btnSoundOn})
         EXPECT_TRUE(b->Visible()) << b->Name();
-}
+    none.reset();
 
-TEST_F(PlayerWindow, EveryBitShowsItsCommandAndPlayDecidesStop)
-{
     settings.VisibleCommands = 0x3FFF;
     auto all = Make();
-    for (auto* a : AllCommands(*all))
+    for (auto* a : commands(*all))
         EXPECT_TRUE(a->Visible()) << a->Name();
     EXPECT_TRUE(all->MenuItem("mnQuality1")->Visible());
     EXPECT_TRUE(TopMenuVisible(*all, "mnHelp"));
@@ -153,7 +197,6 @@ TEST_F(PlayerWindow, WindowModesAndPositionsPlaceTheWindow)
     settings.WindowMode = 3;  // panel hidden: both sizes come from the settings
     settings.WindowWidth = 400;
     settings.WindowHeight = 300;
-    settings.WindowPosition = 9;
     settings.WindowLeft = -20;
     settings.WindowTop = 33;
     auto given = Make();
@@ -204,13 +247,11 @@ TEST_F(PlayerWindow, LabelsTitleAndSliderRangeComeFromTheMovie)
     EXPECT_EQ(w->MovieRect.bottom, 240 * 20);
     EXPECT_TRUE(EqualRect(&w->MovieRect, &w->ZoomRect));
     EXPECT_TRUE(w->Snapshot);
-    // Setting the range did not seek.
-    EXPECT_EQ(log.FindLine("call put_FrameNum 3"), -1) << log.Dump();
+    EXPECT_EQ(log.FindLine("call put_FrameNum 3"), -1) << "setting the range did not seek\n" << log.Dump();
     w.reset();
 
     settings = ZeroSettings();
-    packaged = WritePackagedPlayer(folder.Path(), L"plain.exe", PlainMovie(2));
-    auto plain = Make();
+    auto plain = MakeWith(PlainMovie(2));
     EXPECT_EQ(plain->lblMovieCompressed->Caption(), L"False");
     EXPECT_EQ(plain->lblMovieName->Caption(), L"Tavolin created by Quindo Vexlor");
 }
@@ -246,16 +287,14 @@ TEST_F(PlayerWindow, StayOnTopAndMaximisedModeTakeEffectWhenShown)
     auto top = Make();
     EXPECT_EQ(GetWindowLongW(top->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
     top->Show();
-    Pump(200);
-    EXPECT_NE(GetWindowLongW(top->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+    EXPECT_TRUE(PumpUntil([&] { return GetWindowLongW(top->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST; }, 5s));
     top.reset();
 
     settings = ZeroSettings();
     settings.WindowMode = 2;
     auto maximised = Make();
     maximised->Show();
-    Pump(200);
-    EXPECT_TRUE(IsZoomed(maximised->Handle()));
+    EXPECT_TRUE(PumpUntil([&] { return IsZoomed(maximised->Handle()); }, 5s));
     EXPECT_EQ(GetWindowLongW(maximised->Handle(), GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME), 0);
 }
 
@@ -265,11 +304,11 @@ TEST_F(PlayerWindow, ResizingKeepsThePlayerAreaAtItsMinimumWhileThePanelShows)
     settings.Resizable = 1;
     auto w = Make();
     w->SetBounds(w->Left(), w->Top(), w->Width(), 200);
-    Pump(50);
-    EXPECT_EQ(w->pnPlayer->Height(), 100);
+    EXPECT_TRUE(PumpUntil([&] { return w->pnPlayer->Height() == 100; }, 5s)) << w->pnPlayer->Height();
     ASSERT_TRUE(w->Snapshot);
-    EXPECT_EQ(w->Snapshot->Width(), w->Player().Width());
-    EXPECT_EQ(w->Snapshot->Height(), w->Player().Height());
+    EXPECT_TRUE(PumpUntil([&] {
+        return w->Snapshot->Width() == w->Player().Width() && w->Snapshot->Height() == w->Player().Height();
+    }, 5s)) << "the snapshot follows the player area";
 }
 
 // The object gets the layout's stored properties, in order, before any window exists; and it
@@ -279,7 +318,17 @@ TEST_F(PlayerWindow, StoredPropertiesComeFirstAndEveryRectangleFollowsTheExtent)
 {
     auto w = Make();
     w->SetBounds(w->Left(), w->Top(), w->Width() + 40, w->Height() + 30);
-    Pump(50);
+    // The rectangle of the new size reaches the object while the loop runs.
+    const auto resized = [&] {
+        for (const std::string& line : log.Lines()) {
+            long verb = 0, left = 0, top = 0, right = 0, bottom = 0;
+            if (sscanf(line.c_str(), "call DoVerb %ld %ld %ld %ld %ld", &verb, &left, &top, &right, &bottom) == 5 &&
+                right - left == w->Player().Width() && bottom - top == w->Player().Height())
+                return true;
+        }
+        return false;
+    };
+    EXPECT_TRUE(PumpUntil(resized, 5s)) << log.Dump();
     const std::vector<std::string> lines = log.Lines();
     int previous = -1;
     for (const char* stored : {"call put_FrameNum -1", "call put_Playing 0", "call put_Quality 1",
@@ -319,8 +368,7 @@ TEST_F(PlayerWindow, HiddenTaskbarButtonAndCustomCursor)
     // As the main window, showing it would show the application's taskbar window.
     swfp::tk::Application().SetMainForm(w.get());
     w->Show();
-    Pump(100);
-    EXPECT_TRUE(IsWindowVisible(w->Handle()));
+    ASSERT_TRUE(PumpUntil([&] { return IsWindowVisible(w->Handle()); }, 5s));
     EXPECT_FALSE(IsWindowVisible(swfp::tk::Application().Handle()));
     swfp::tk::Application().SetMainForm(nullptr);
     w.reset();
@@ -336,67 +384,63 @@ TEST_F(PlayerWindow, EachCommandMakesItsCallsOnTheRuntime)
 {
     settings.VisibleCommands = 0x3FFF;
     auto w = MakeWith(PlainMovie(8));
-    log.Clear();
-    w->actStop->Execute();
-    const int rewind = log.FindLine("call Rewind");
-    EXPECT_GE(rewind, 0) << log.Dump();
-    EXPECT_GT(log.FindLine("call StopPlay", rewind), rewind);
-
-    log.Clear();
-    w->actRewind->Execute();
-    EXPECT_EQ(log.CountLine("call Rewind"), 1);
-    EXPECT_EQ(log.FindLine("call put_Playing 0"), -1) << "rewind leaves playing alone";
-
-    log.Clear();
-    w->actForward->Execute();
-    w->actBack->Execute();
-    w->actEnd->Execute();
-    EXPECT_GE(log.FindLine("call Forward"), 0);
-    EXPECT_GE(log.FindLine("call Back"), 0);
-    EXPECT_GE(log.FindLine("call GotoFrame 7"), 0) << log.Dump();
-
-    log.Clear();
-    w->actMedQ->Execute();
-    w->actHighQ->Execute();
-    EXPECT_EQ(log.CountLine("call put_Quality 1"), 2) << log.Dump();
-    EXPECT_TRUE(w->actHighQ->Checked());
-    EXPECT_FALSE(w->actMedQ->Checked());
-    w->actLowQ->Execute();
-    EXPECT_EQ(log.CountLine("call put_Quality 0"), 1);
-
-    log.Clear();
-    const bool loopBefore = w->actLoop->Checked();
-    w->actLoop->Execute();
-    EXPECT_NE(w->actLoop->Checked(), loopBefore);
-    EXPECT_GE(log.FindLine(loopBefore ? "call put_Loop 0" : "call put_Loop -1"), 0) << log.Dump();
-
-    log.Clear();
-    w->actPlay->Execute();
-    EXPECT_GE(log.FindLine("call put_Playing -1"), 0) << log.Dump();
-    EXPECT_TRUE(w->Player().Playing());
-    w->actPlay->Execute();
-    EXPECT_GE(log.FindLine("call put_Playing 0"), 0) << log.Dump();
-
-    log.Clear();
-    w->actPrint->Execute();
-    EXPECT_GE(log.FindLine("command 20054 print"), 0) << log.Dump();
+    // Each command, the calls it makes in that order, and calls it must not make.
+    const struct {
+        swfp::tk::TAction* action;
+        std::vector<std::string> calls;
+        std::vector<std::string> never;
+    } cases[] = {
+        {w->actStop, {"call Rewind", "call StopPlay"}, {}},
+        {w->actRewind, {"call Rewind"}, {"call put_Playing 0", "call StopPlay"}},
+        {w->actForward, {"call Forward"}, {}},
+        {w->actBack, {"call Back"}, {}},
+        {w->actEnd, {"call GotoFrame 7"}, {}},
+        {w->actMedQ, {"call put_Quality 1"}, {}},
+        {w->actHighQ, {"call put_Quality 1"}, {}},
+        {w->actLowQ, {"call put_Quality 0"}, {"call put_Quality 1"}},
+        {w->actLoop, {"call put_Loop -1"}, {}},
+        {w->actLoop, {"call put_Loop 0"}, {}},
+        {w->actPlay, {"call put_Playing -1"}, {}},
+        {w->actPlay, {"call put_Playing 0"}, {}},
+        {w->actPrint, {"command 20054 print"}, {}},
+    };
+    for (const auto& c : cases) {
+        log.Clear();
+        c.action->Execute();
+        int at = -1;
+        for (const std::string& call : c.calls) {
+            const int found = log.FindLine(call, at + 1);
+            EXPECT_GT(found, at) << c.action->Name() << ": " << call << "\n" << log.Dump();
+            at = std::max(at, found);
+        }
+        for (const std::string& call : c.never)
+            EXPECT_FALSE(log.HasLine(call)) << c.action->Name() << ": " << call;
+        EXPECT_EQ(log.CountLine(c.calls.front()), 1) << c.action->Name();
+        if (c.action == w->actHighQ) {
+            EXPECT_TRUE(w->actHighQ->Checked());
+            EXPECT_FALSE(w->actMedQ->Checked());
+        }
+        if (c.action == w->actLoop)
+            EXPECT_EQ(w->actLoop->Checked(), c.calls.front() == "call put_Loop -1");
+        if (c.action == w->actPlay)
+            EXPECT_EQ(w->Player().Playing(), c.calls.front() == "call put_Playing -1");
+    }
 }
 
 TEST_F(PlayerWindow, UpdateRuleShowsPauseWhilePlayingAndPlayWhileStanding)
 {
     settings.AutoPlay = 1;
     auto w = MakeWith(PlainMovie(50));
-    bool handled = false;
-    w->ActionList1Update(*w->actClose, handled);
-    EXPECT_TRUE(handled);
-    EXPECT_TRUE(w->actPlay->Checked());
-    EXPECT_TRUE(w->btnPause->Visible());
-    EXPECT_FALSE(w->btnPlay->Visible());
-    w->Player().StopPlay();
-    w->ActionList1Update(*w->actClose, handled);
-    EXPECT_FALSE(w->actPlay->Checked());
-    EXPECT_TRUE(w->btnPlay->Visible());
-    EXPECT_FALSE(w->btnPause->Visible());
+    for (const bool playing : {true, false}) {
+        if (!playing)
+            w->Player().StopPlay();
+        bool handled = false;
+        w->ActionList1Update(*w->actClose, handled);
+        EXPECT_TRUE(handled);
+        EXPECT_EQ(w->actPlay->Checked(), playing);
+        EXPECT_EQ(w->btnPause->Visible(), playing);
+        EXPECT_EQ(w->btnPlay->Visible(), !playing);
+    }
 }
 
 TEST_F(PlayerWindow, SoundCommandSwitchesTheSoundAndTheButtons)
@@ -405,14 +449,12 @@ TEST_F(PlayerWindow, SoundCommandSwitchesTheSoundAndTheButtons)
     ASSERT_TRUE(flashrt::GetFlashSoundEnabled());
     auto w = Make();
     EXPECT_TRUE(w->actSound->Checked());
-    w->actSound->Execute();
-    EXPECT_FALSE(flashrt::GetFlashSoundEnabled());
-    EXPECT_FALSE(w->btnSoundOn->Visible());
-    EXPECT_TRUE(w->btnSoundOff->Visible());
-    w->actSound->Execute();
-    EXPECT_TRUE(flashrt::GetFlashSoundEnabled());
-    EXPECT_TRUE(w->btnSoundOn->Visible());
-    EXPECT_FALSE(w->btnSoundOff->Visible());
+    for (const bool on : {false, true}) {
+        w->actSound->Execute();
+        EXPECT_EQ(flashrt::GetFlashSoundEnabled(), on);
+        EXPECT_EQ(w->btnSoundOn->Visible(), on);
+        EXPECT_EQ(w->btnSoundOff->Visible(), !on);
+    }
 }
 
 TEST_F(PlayerWindow, TimerShowsTheFrameMovesTheSliderWithoutSeekingAndRestartsAStoppedLoop)
@@ -420,12 +462,16 @@ TEST_F(PlayerWindow, TimerShowsTheFrameMovesTheSliderWithoutSeekingAndRestartsAS
     settings.Loop = 1;
     settings.ShowControls = 1;
     auto w = MakeWith(PlainMovie(1));
+    // Stopped on its last frame with looping on, whatever the timer did so far:
+    // the running timer starts it again from the start.
+    w->Player().StopPlay();
     log.Clear();
-    w->tmrRefresher->Tick();
+    const auto restarted = [&] {
+        const int rewind = log.FindLine("call Rewind");
+        return rewind >= 0 && log.FindLine("call Play", rewind) > rewind;
+    };
+    EXPECT_TRUE(PumpUntil(restarted, 10s)) << log.Dump();
     EXPECT_EQ(w->lblMovieFrames->Caption(), L"1 / 1");
-    const int rewind = log.FindLine("call Rewind");
-    ASSERT_GE(rewind, 0) << log.Dump();
-    EXPECT_GT(log.FindLine("call Play", rewind), rewind);
     EXPECT_EQ(log.FindLine("call put_FrameNum 0"), -1) << "the timer never seeks";
 
     // With looping off the stopped movie stays where it is.
@@ -464,81 +510,72 @@ TEST_F(PlayerWindow, QuitFromTheMovieClosesThroughTheCloseQuery)
     w->Show();
     ASSERT_TRUE(IsWindowVisible(w->Handle()));
     w->Player().Play();
-    for (int i = 0; i < 40 && IsWindowVisible(w->Handle()); ++i)
-        Pump(50);
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindowVisible(w->Handle()); }, 10s));
     EXPECT_GE(log.FindLine("event FSCommand quit "), 0) << log.Dump();
-    EXPECT_FALSE(IsWindowVisible(w->Handle()));
     EXPECT_FALSE(w->tmrRefresher->Enabled());
 }
 
-TEST_F(PlayerWindow, CommandsAreExactAndShellOpenRefusesPrograms)
+// Which files the movie's commands open is decided by rules tested on their
+// own; here the window resolves them against its own folder and the disk.
+TEST_F(PlayerWindow, CommandsOpenOnlyExistingFilesOfTheCompanionFolderAndNoPrograms)
 {
     auto w = Make();
     std::vector<std::string> opened;
     w->OpenWithShell = [&](const std::string& path) { opened.push_back(path); };
-    const fs::path companions = folder.Path() / "fscommand";
+    const fs::path companions = folder.File(L"fscommand");
     fs::create_directories(companions);
-    std::ofstream(companions / "notes.txt") << "x";
-    std::ofstream(companions / "tool.exe") << "x";
-    std::ofstream(folder.Path() / "outside.exe") << "x";
-    std::ofstream(folder.Path() / "readme.txt") << "x";
-
-    w->plrFSCommand(*w, L"Exec", L"notes.txt");
-    w->plrFSCommand(*w, L"QUIT", L"");
-    EXPECT_TRUE(opened.empty());
-    EXPECT_TRUE(IsWindowEnabled(w->Handle()));
-
-    w->plrFSCommand(*w, L"exec", L"../notes.txt");
-    ASSERT_EQ(opened.size(), 1u);
-    EXPECT_EQ(fs::path(opened[0]), companions / "notes.txt");
-
-    opened.clear();
-    w->plrFSCommand(*w, L"exec", L"missing.txt");
-    w->plrFSCommand(*w, L"exec", L"");
-    w->plrFSCommand(*w, L"exec", L"./\\..");
-    w->plrFSCommand(*w, L"exec", L"a/../../outside.exe");  // would climb out of the companion folder
-    EXPECT_TRUE(opened.empty());
-
-    const std::string outsideExe = (folder.Path() / "outside.exe").string();
-    const std::string readme = (folder.Path() / "readme.txt").string();
-    w->plrFSCommand(*w, L"shellopen", std::wstring(outsideExe.begin(), outsideExe.end()));
-    std::string upper = outsideExe.substr(0, outsideExe.size() - 3) + "EXE";
-    w->plrFSCommand(*w, L"shellopen", std::wstring(upper.begin(), upper.end()));
-    w->plrFSCommand(*w, L"shellopen", folder.Path().wstring());  // a folder
-    EXPECT_TRUE(opened.empty());
-    w->plrFSCommand(*w, L"shellopen", std::wstring(readme.begin(), readme.end()));
-    ASSERT_EQ(opened.size(), 1u);
-    EXPECT_EQ(opened[0], readme);
+    for (const fs::path& file : {companions / "notes.txt", companions / "tool.exe", folder.File(L"outside.exe"),
+                                 folder.File(L"readme.txt")})
+        std::ofstream(file) << "x";
+    const std::string outside = folder.File(L"outside.exe").string(), readme = folder.File(L"readme.txt").string();
+    const struct {
+        const wchar_t* command;
+        std::string argument;
+        std::string opens;  // empty: nothing
+    } cases[] = {
+        {L"Exec", "notes.txt", ""},
+        {L"QUIT", "", ""},
+        {L"exec", "../notes.txt", (companions / "notes.txt").string()},
+        {L"exec", "missing.txt", ""},
+        {L"exec", "", ""},
+        {L"exec", "./\\..", ""},
+        {L"exec", "a/../../outside.exe", ""},  // would climb out of the companion folder
+        {L"shellopen", outside, ""},
+        {L"shellopen", outside.substr(0, outside.size() - 3) + "EXE", ""},
+        {L"shellopen", folder.Path().string(), ""},  // a folder
+        {L"shellopen", readme, readme},
+    };
+    for (const auto& c : cases) {
+        opened.clear();
+        w->plrFSCommand(*w, c.command, std::wstring(c.argument.begin(), c.argument.end()));
+        EXPECT_EQ(opened, c.opens.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.opens})
+            << fs::path(c.command).string() << " " << c.argument;
+    }
+    EXPECT_TRUE(IsWindowEnabled(w->Handle())) << "a QUIT in the wrong case does not close";
 }
 
 TEST_F(PlayerWindow, ExecStartsACompanionProgram)
 {
-    const fs::path companions = folder.Path() / "fscommand";
+    const fs::path companions = folder.File(L"fscommand");
     fs::create_directories(companions);
     fs::copy_file(ExeFolder() / "player_win_companion.exe", companions / "tool.exe");
     auto w = Make();
     w->plrFSCommand(*w, L"exec", L"\\tool.exe");
-    const fs::path marker = companions / "companion_ran.txt";
-    for (int i = 0; i < 100 && !fs::exists(marker); ++i)
-        Pump(100);
-    EXPECT_TRUE(fs::exists(marker));
+    EXPECT_TRUE(PumpUntil([&] { return fs::exists(companions / "companion_ran.txt"); }, 10s));
 }
 
 // ---------------------------------------------------------------- dragging, tray, position
 
 TEST_F(PlayerWindow, HitTestTurnsTheClientAreaIntoACaptionOnlyWithDragAnywhere)
 {
-    auto plain = Make();
-    POINT centre{100, 100};
-    ClientToScreen(plain->Handle(), &centre);
-    EXPECT_EQ(SendMessageW(plain->Handle(), WM_NCHITTEST, 0, MAKELPARAM(centre.x, centre.y)), HTCLIENT);
-    plain.reset();
-
-    settings.DragAnywhere = 1;
-    auto drag = Make();
-    centre = {100, 100};
-    ClientToScreen(drag->Handle(), &centre);
-    EXPECT_EQ(SendMessageW(drag->Handle(), WM_NCHITTEST, 0, MAKELPARAM(centre.x, centre.y)), HTCAPTION);
+    for (const uint8_t drag : {0, 1}) {
+        settings.DragAnywhere = drag;
+        auto w = Make();
+        POINT centre{100, 100};
+        ClientToScreen(w->Handle(), &centre);
+        EXPECT_EQ(SendMessageW(w->Handle(), WM_NCHITTEST, 0, MAKELPARAM(centre.x, centre.y)),
+                  drag ? HTCAPTION : HTCLIENT);
+    }
 }
 
 TEST(TrayIconData, FilledFromTheSettingsWithCutsAndFallbacks)
@@ -592,35 +629,35 @@ TEST_F(PlayerWindow, TrayClicksBringTheWindowForward)
     auto w = Make();
     w->Show();
     auto other = MakePlayerWindow(ZeroSettings(), packaged);
-    other->Show();
-    Pump(100);
-    ASSERT_EQ(GetForegroundWindow(), other->Handle());
+    const auto otherInFront = [&] {
+        other->Show();
+        return PumpUntil([&] { return GetForegroundWindow() == other->Handle(); }, 5s);
+    };
+    const auto click = [&](LPARAM mouse) { SendMessageW(w->Handle(), kTrayCallbackMessage, kTrayIconId, mouse); };
+    ASSERT_TRUE(otherInFront());
     // A right click with the context menu disabled brings it forward and opens nothing.
-    SendMessageW(w->Handle(), kTrayCallbackMessage, kTrayIconId, WM_RBUTTONUP);
+    click(WM_RBUTTONUP);
     EXPECT_EQ(GetForegroundWindow(), w->Handle());
-    other->Show();
-    Pump(100);
-    ASSERT_EQ(GetForegroundWindow(), other->Handle());
-    SendMessageW(w->Handle(), kTrayCallbackMessage, kTrayIconId, WM_MOUSEMOVE);
+    ASSERT_TRUE(otherInFront());
+    click(WM_MOUSEMOVE);
     EXPECT_EQ(GetForegroundWindow(), other->Handle()) << "other mouse messages do nothing";
-    SendMessageW(w->Handle(), kTrayCallbackMessage, kTrayIconId, WM_LBUTTONDBLCLK);
+    click(WM_LBUTTONDBLCLK);
     EXPECT_EQ(GetForegroundWindow(), w->Handle());
     // A minimised or hidden player comes back restored and in front.
     for (const int hide : {SW_MINIMIZE, SW_HIDE}) {
         ShowWindow(w->Handle(), hide);
-        other->Show();
-        Pump(100);
-        SendMessageW(w->Handle(), kTrayCallbackMessage, kTrayIconId, WM_LBUTTONDBLCLK);
-        Pump(100);
-        EXPECT_TRUE(IsWindowVisible(w->Handle())) << hide;
-        EXPECT_FALSE(IsIconic(w->Handle())) << hide;
-        EXPECT_EQ(GetForegroundWindow(), w->Handle()) << hide;
+        ASSERT_TRUE(otherInFront());
+        click(WM_LBUTTONDBLCLK);
+        EXPECT_TRUE(PumpUntil([&] {
+            return IsWindowVisible(w->Handle()) && !IsIconic(w->Handle()) && GetForegroundWindow() == w->Handle();
+        }, 5s)) << hide;
     }
 }
 
 TEST_F(PlayerWindow, RememberedPositionIsSavedAtCloseAndUsedOnTheNextRun)
 {
     const std::string path = packaged.string();
+    const RegistryKeyRestorer key(HKEY_CURRENT_USER, fs::path(WindowPositionKey(path)).wstring());
     RegDeleteKeyA(HKEY_CURRENT_USER, WindowPositionKey(path).c_str());
     settings.RememberPosition = 1;
     settings.WindowPosition = 0;  // not applied while remembering
@@ -629,9 +666,7 @@ TEST_F(PlayerWindow, RememberedPositionIsSavedAtCloseAndUsedOnTheNextRun)
     EXPECT_EQ(first->Top(), 152);
     first->SetBounds(123, 45, first->Width(), first->Height());
     first.reset();
-    const auto stored = LoadWindowPosition(path);
-    ASSERT_TRUE(stored);
-    EXPECT_EQ(*stored, (StoredPosition{123, 45}));
+    EXPECT_EQ(LoadWindowPosition(path), (StoredPosition{123, 45}));
 
     // Closed minimised or maximised, the window remembers its normal place.
     for (const int state : {SW_MINIMIZE, SW_MAXIMIZE}) {
@@ -640,64 +675,48 @@ TEST_F(PlayerWindow, RememberedPositionIsSavedAtCloseAndUsedOnTheNextRun)
         EXPECT_EQ(second->Top(), 45);
         second->Show();
         ShowWindow(second->Handle(), state);
-        Pump(100);
+        EXPECT_TRUE(PumpUntil([&] { return state == SW_MINIMIZE ? IsIconic(second->Handle()) : IsZoomed(second->Handle()); }, 5s));
         second.reset();
         EXPECT_EQ(LoadWindowPosition(path), (StoredPosition{123, 45})) << state;
     }
 
     // A key holding only one of the values reads as no stored position.
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, WindowPositionKey(path).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, &key, nullptr),
+    HKEY stored = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, WindowPositionKey(path).c_str(), 0, KEY_SET_VALUE, &stored),
               ERROR_SUCCESS);
-    RegDeleteValueA(key, "LastTop");
-    RegCloseKey(key);
+    RegDeleteValueA(stored, "LastTop");
+    RegCloseKey(stored);
     EXPECT_FALSE(LoadWindowPosition(path));
-    settings.RememberPosition = 1;
-    auto third = Make();
-    EXPECT_EQ(third->Left(), 1497);
-    third->SetBounds(10, 20, third->Width(), third->Height());
-    third.reset();
-    RegDeleteKeyA(HKEY_CURRENT_USER, WindowPositionKey(path).c_str());
+    EXPECT_EQ(Make()->Left(), 1497);
 }
 
-TEST(AboutWindow, TextsFromTheSettingsAndTheIconInASilverFrame)
+// The texts themselves are formed by rules tested on their own; the window
+// takes them from the settings and frames the program's icon in silver.
+TEST(AboutWindow, TakesItsTextsFromTheSettingsAndFramesTheIconInSilver)
 {
-    PlayerSettings s = ZeroSettings();
-    SetCountedString(s.CompanyName, "Quindo Software");
-    s.FileVersion[0] = 2;
-    s.FileVersion[1] = 0;
-    s.FileVersion[2] = -3;
-    s.FileVersion[3] = 41;
-    g_PlayerSettings = s;
-    TfrmAbout about(nullptr);
-    EXPECT_EQ(about.lblApplication->Caption(), L"Tavolin created by Quindo Vexlor");
-    EXPECT_EQ(about.lblCompanyInfo->Caption(), L"Quindo Software / ");
-    EXPECT_EQ(about.lblFileVer->Caption(), L"v. 2.0.-3.41");
-
+    g_PlayerSettings = ZeroSettings();
     SetCountedString(g_PlayerSettings.Title, "Movie Title");
-    TfrmAbout titled(nullptr);
-    EXPECT_EQ(titled.lblApplication->Caption(), L"Movie Title");
+    SetCountedString(g_PlayerSettings.CompanyName, "Quindo Software");
+    g_PlayerSettings.FileVersion[0] = 2;
+    TfrmAbout about(nullptr);
+    g_PlayerSettings = ZeroSettings();
+    EXPECT_EQ(about.lblApplication->Caption(), L"Movie Title");
+    EXPECT_EQ(about.lblCompanyInfo->Caption(), L"Quindo Software / ");
+    EXPECT_EQ(about.lblFileVer->Caption(), L"v. 2.0.0.0");
 
+    const swfp::tk::Color32 silver = swfp::tk::MakeColor32(0xC0, 0xC0, 0xC0);
     const swfp::tk::Bitmap32& picture = about.imgIcon->Picture();
     ASSERT_EQ(picture.Width(), 48);
     ASSERT_EQ(picture.Height(), 48);
-    const swfp::tk::Color32 silver = swfp::tk::MakeColor32(0xC0, 0xC0, 0xC0);
     for (int i = 0; i < 48; ++i) {
         EXPECT_EQ(picture.Pixel(0, i), silver) << "left edge " << i;
         EXPECT_EQ(picture.Pixel(i, 0), silver) << "top edge " << i;
     }
-    g_PlayerSettings = ZeroSettings();
-}
-
-TEST(AboutWindow, WithoutAShellIconOnlyTheFramedWhiteSquareShows)
-{
-    const swfp::tk::Bitmap32 picture = FramedShellIcon("Z:\\no\\such\\file.none");
-    const swfp::tk::Color32 silver = swfp::tk::MakeColor32(0xC0, 0xC0, 0xC0);
-    const swfp::tk::Color32 white = swfp::tk::MakeColor32(255, 255, 255);
-    EXPECT_EQ(picture.Pixel(47, 47), silver);
-    EXPECT_EQ(picture.Pixel(47, 10), silver);
-    EXPECT_EQ(picture.Pixel(24, 24), white);
+    // Without a shell icon only the framed white square shows.
+    const swfp::tk::Bitmap32 blank = FramedShellIcon("Z:\\no\\such\\file.none");
+    EXPECT_EQ(blank.Pixel(47, 47), silver);
+    EXPECT_EQ(blank.Pixel(47, 10), silver);
+    EXPECT_EQ(blank.Pixel(24, 24), swfp::tk::MakeColor32(255, 255, 255));
 }
 
 }  // namespace

@@ -2,30 +2,25 @@
 // watched through their windows, the way a user meets them.
 #include <windows.h>
 
-#include "app/player_package.h"
-#include "app/player_settings.h"
-
 #include <gtest/gtest.h>
-
-#include "tests/support/deflate.h"
-#include "tests/support/swf_writer.h"
-#include "tests/support_win/child_process_win.h"
-#include "tests/support_win/message_pump_win.h"
-#include "tests/support_win/standin_log_win.h"
-#include "tests/support_win/test_files_win.h"
-#include "tools/package_builder.h"
-
 #include <imagehlp.h>
 #include <shellapi.h>
-
 
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "tests/support/swf_writer.h"
+#include "tests/support_win/child_process_win.h"
+#include "tests/support_win/message_pump_win.h"
+#include "tests/support_win/packaged_player_win.h"
+#include "tests/support_win/scoped_state_win.h"
+#include "tests/support_win/standin_log_win.h"
+#include "tests/support_win/test_files_win.h"
+#include "tools/package_builder.h"
+#include "winbase/handles_win.h"
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
@@ -33,76 +28,27 @@ using namespace swfp::wintest;
 
 namespace {
 
-// A tiny uncompressed movie: header, one ShowFrame, End.
-std::vector<uint8_t> TinyMovie()
+// A one-frame movie of 550 x 400 px.
+PlayerBlock TinyMovie() { return MovieBlock(SwfWriter().FrameSize(550, 400).ShowFrame().Build()); }
+
+PlayerBlock Picture(PackageBlockKind kind, const fs::path& file)
 {
-    std::vector<uint8_t> body = {0x80, 0x00, 0x01, 0x57, 0xC0, 0x00, 0x00, 0xFA, 0x00, // 16-bit fields: 0..11000 x 0..8000 twips
-                                 0x00, 0x0C, 0x01, 0x00,                               // 12 fps, 1 frame
-                                 0x40, 0x00, 0x00, 0x00};                              // ShowFrame, End
-    std::vector<uint8_t> movie = {'F', 'W', 'S', 8, 0, 0, 0, 0};
-    movie.insert(movie.end(), body.begin(), body.end());
-    movie[4] = uint8_t(movie.size());
-    return movie;
+    std::vector<uint8_t> bytes = ReadWholeFile(file);
+    EXPECT_FALSE(bytes.empty()) << file.string() << " is drawn beside the test program";
+    return Block(kind, std::move(bytes));
 }
 
-struct Block {
-    uint32_t magic;
-    std::vector<uint8_t> payload;
-};
+PlayerBlock Splash() { return Picture(PackageBlockKind::SplashImage, ExeFolder() / "splash_fixture.jpg"); }
 
-// A runtime module beside the test program, as a package carries it.
-Block RuntimeBlock(const wchar_t* dllName)
+fs::path Images() { return ExeFolder() / "images"; }
+
+// A player in a folder of its own (the folder's name tells the players of one test apart).
+fs::path MakePlayer(const std::wstring& name, const std::vector<PlayerBlock>& blocks)
 {
-    const std::vector<uint8_t> module = ReadWholeFile(ExeFolder() / dllName);
-    EXPECT_FALSE(module.empty()) << fs::path(dllName).string() << " sits beside the test program";
-    return {PackageMagicOf(PackageBlockKind::RuntimeModule), swfp::test::Deflate(module)};
+    return WritePackage(NewTempFolder(name) / (name + L".exe"), PlayerExecutable(), blocks);
 }
 
-// The stand-in runtime, which most players carry: a player without any runtime
-// tells the user so and opens no window.
-const std::vector<uint8_t>& RuntimeModulePayload()
-{
-    static const std::vector<uint8_t> payload = RuntimeBlock(L"flash_standin.dll").payload;
-    return payload;
-}
-
-fs::path MakePlayer(const fs::path& folder, const std::wstring& fileName, const std::vector<Block>& blocks,
-                    bool withRuntime = true)
-{
-    std::vector<uint8_t> file = ReadWholeFile(ExeFolder() / "swf_player.exe");
-    EXPECT_GT(file.size(), 0u) << "swf_player.exe must sit beside the test program";
-    if (withRuntime)
-        AppendBlock(file, PackageBlockKind::RuntimeModule, RuntimeModulePayload());
-    for (const Block& block : blocks)
-        AppendBlock(file, block.magic, block.payload);
-    const fs::path path = folder / fileName;
-    WriteWholeFile(path, file);
-    return path;
-}
-
-Block SettingsBlock(std::function<void(PlayerSettings&)> edit)
-{
-    PlayerSettings settings{};
-    edit(settings);
-    const auto* bytes = reinterpret_cast<const uint8_t*>(&settings);
-    return {PackageMagicOf(PackageBlockKind::Settings), {bytes, bytes + sizeof settings}};
-}
-
-Block MovieBlock() { return {kPackageMovieMagic, TinyMovie()}; }
-
-std::wstring WindowText(HWND hwnd)
-{
-    wchar_t text[512] = {};
-    GetWindowTextW(hwnd, text, 512);
-    return text;
-}
-
-std::wstring MessageBoxText(HWND box)
-{
-    wchar_t text[1024] = {};
-    GetDlgItemTextW(box, 0xFFFF, text, 1024); // the message's static control
-    return text;
-}
+void CloseWindowAndWait(const ChildProcess& player, HWND hwnd) { EXPECT_EQ(player.CloseAndWait(hwnd), 0); }
 
 bool Near(COLORREF a, COLORREF b, int tolerance = 40)
 {
@@ -110,41 +56,18 @@ bool Near(COLORREF a, COLORREF b, int tolerance = 40)
            std::abs(GetBValue(a) - GetBValue(b)) < tolerance;
 }
 
-// Whether a pixel of about that colour shows in the left part of the window's caption.
-bool CaptionShowsColour(HWND hwnd, COLORREF colour)
+TEST(SingleInstance, SameNameIsRefusedWhileASingleInstancePlayerRunsButOtherNamesAndOtherPlayersStart)
 {
-    RECT frame{}, client{};
-    GetWindowRect(hwnd, &frame);
-    GetClientRect(hwnd, &client);
-    POINT origin{0, 0};
-    ClientToScreen(hwnd, &origin);
-    RedrawWindow(hwnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
-    Sleep(300);
-    HDC screen = GetDC(nullptr);
-    bool found = false;
-    for (int y = frame.top; y < origin.y && !found; ++y)
-        for (int x = frame.left; x < frame.left + 48 && !found; ++x) {
-            found = Near(GetPixel(screen, x, y), colour, 12);
-        }
-    ReleaseDC(nullptr, screen);
-    return found;
-}
-
-void CloseWindowAndWait(const ChildProcess& player, HWND hwnd) { EXPECT_EQ(player.CloseAndWait(hwnd), 0); }
-
-constexpr wchar_t kMessageBox[] = L"#32770";
-constexpr wchar_t kPlayerWindow[] = L"TfrmPlr";
-
-TEST(SingleInstance, SameNameIsRefusedWhileASingleInstancePlayerRunsButOtherNamesStart)
-{
-    const auto single = SettingsBlock([](PlayerSettings& s) { s.SingleInstance = 1; });
-    const fs::path first = MakePlayer(NewTempFolder("a"), L"movie.exe", {single, MovieBlock()});
+    PlayerSettings single = ZeroSettings();
+    single.SingleInstance = 1;
+    const fs::path first = MakePlayer(L"movie", {RuntimeBlock(), SettingsBlock(single), TinyMovie()});
     ChildProcess running(first);
     HWND main = running.WaitForWindow(kPlayerWindow);
     ASSERT_TRUE(main);
 
     // the same file name in another folder is refused with the message, and no window
-    const fs::path sameName = MakePlayer(NewTempFolder("b"), L"movie.exe", {MovieBlock()});
+    const fs::path sameName = WritePackage(NewTempFolder("other") / L"movie.exe", PlayerExecutable(),
+                                           {RuntimeBlock(), TinyMovie()});
     ChildProcess refused(sameName);
     HWND box = refused.WaitForWindow(kMessageBox);
     ASSERT_TRUE(box);
@@ -163,224 +86,164 @@ TEST(SingleInstance, SameNameIsRefusedWhileASingleInstancePlayerRunsButOtherName
     CloseWindowAndWait(other, otherMain);
 
     CloseWindowAndWait(running, main);
-    // once it has ended, the name is free again
+    // once it has ended, the name is free again, and players without the setting
+    // do not block each other once they have started
     ChildProcess after(sameName);
     HWND afterMain = after.WaitForWindow(kPlayerWindow);
     ASSERT_TRUE(afterMain);
+    ChildProcess beside(sameName);
+    HWND besideMain = beside.WaitForWindow(kPlayerWindow);
+    ASSERT_TRUE(besideMain);
+    CloseWindowAndWait(beside, besideMain);
     CloseWindowAndWait(after, afterMain);
 }
 
-TEST(SingleInstance, PlayersWithoutTheSettingDoNotBlockEachOther)
+// Whether a pixel of about one of these colours shows in the left part of the window's caption.
+bool CaptionShows(HWND hwnd, std::initializer_list<COLORREF> colours)
 {
-    const fs::path exe = MakePlayer(NewTempFolder("c"), L"free.exe", {MovieBlock()});
-    ChildProcess first(exe);
-    HWND firstMain = first.WaitForWindow(kPlayerWindow);
-    ASSERT_TRUE(firstMain);
-    ChildProcess second(exe);
-    HWND secondMain = second.WaitForWindow(kPlayerWindow);
-    ASSERT_TRUE(secondMain);
-    EXPECT_FALSE(second.FindWindowOf(kMessageBox));
-    CloseWindowAndWait(second, secondMain);
-    CloseWindowAndWait(first, firstMain);
+    RECT frame{};
+    GetWindowRect(hwnd, &frame);
+    POINT origin{0, 0};
+    ClientToScreen(hwnd, &origin);
+    HDC screen = GetDC(nullptr);
+    bool found = false;
+    for (int y = frame.top; y < origin.y && !found; ++y)
+        for (int x = frame.left; x < frame.left + 48 && !found; ++x)
+            for (const COLORREF colour : colours)
+                found = found || Near(GetPixel(screen, x, y), colour, 12);
+    ReleaseDC(nullptr, screen);
+    return found;
 }
 
 TEST(Startup, TakesTheTitleAndTheIconFromThePackage)
 {
-    const auto settings = SettingsBlock([](PlayerSettings& s) { SetCountedString(s.Title, "My Movie"); });
-    const Block icon{PackageMagicOf(PackageBlockKind::ApplicationIcon), ReadWholeFile(ExeFolder() / "icon_fixture.ico")};
-    ASSERT_FALSE(icon.payload.empty());
-    const fs::path exe = MakePlayer(NewTempFolder("d"), L"titled.exe", {settings, icon, MovieBlock()});
-    ChildProcess player(exe);
+    const COLORREF green = RGB(0x16, 0xA3, 0x4A);
+    PlayerSettings titled = ZeroSettings();
+    SetCountedString(titled.Title, "My Movie");
+    ChildProcess player(MakePlayer(L"titled", {RuntimeBlock(), SettingsBlock(titled),
+        Picture(PackageBlockKind::ApplicationIcon, ExeFolder() / "icon_fixture.ico"), TinyMovie()}));
     HWND main = player.WaitForWindow(kPlayerWindow);
     ASSERT_TRUE(main);
     EXPECT_EQ(WindowText(main), L"My Movie");
     // Wine answers WM_GETICON from another process with 0, so look at the
-    // caption instead: the package's green icon is drawn there.
-    EXPECT_TRUE(CaptionShowsColour(main, RGB(0x16, 0xA3, 0x4A)));
+    // caption instead: the package's green icon is drawn there once it is painted.
+    EXPECT_TRUE(PumpUntil([&] { return CaptionShows(main, {green}); }, 10s));
     CloseWindowAndWait(player, main);
 
-    const fs::path untitled = MakePlayer(NewTempFolder("e"), L"untitled.exe", {MovieBlock()});
-    ChildProcess plain(untitled);
+    ChildProcess plain(MakePlayer(L"untitled", {RuntimeBlock(), TinyMovie()}));
     HWND plainMain = plain.WaitForWindow(kPlayerWindow);
     ASSERT_TRUE(plainMain);
     EXPECT_EQ(WindowText(plainMain), L"Quindo Flash Player");
-    EXPECT_FALSE(CaptionShowsColour(plainMain, RGB(0x16, 0xA3, 0x4A))); // the program's own icon
+    ASSERT_TRUE(PumpUntil([&] {
+        return CaptionShows(plainMain, {GetSysColor(COLOR_ACTIVECAPTION), GetSysColor(COLOR_INACTIVECAPTION),
+                                        GetSysColor(COLOR_GRADIENTACTIVECAPTION),
+                                        GetSysColor(COLOR_GRADIENTINACTIVECAPTION)});
+    }, 10s)) << "the caption is painted";
+    EXPECT_FALSE(CaptionShows(plainMain, {green})) << "the program's own icon";
     CloseWindowAndWait(plain, plainMain);
 }
 
-TEST(Startup, RuntimeRequiredWarningStopsStartUpWhenNoRuntimeIsRegistered)
+// Every report of start-up comes in a message box, with no player window and
+// with the topmost splash gone (the box would sit under it and the program
+// would look frozen). The splash block stands behind the failing one, so the
+// splash shows before the failure is met.
+TEST(Startup, FailuresAreReportedAndEndTheProgramWithItsCode)
 {
     const std::string warning = "This movie needs the Flash runtime.";
-    const fs::path exe = MakePlayer(NewTempFolder("f"), L"needs.exe",
-        {{PackageMagicOf(PackageBlockKind::RuntimeWarning), {warning.begin(), warning.end()}}, MovieBlock()}, false);
-    ChildProcess player(exe);
-    HWND box = player.WaitForWindow(kMessageBox);
-    ASSERT_TRUE(box);
-    EXPECT_EQ(WindowText(box), L"Warning!");
-    EXPECT_EQ(MessageBoxText(box), L"This movie needs the Flash runtime.");
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
-    EXPECT_EQ(player.WaitForExit(), 0);
-}
-
-TEST(Startup, WithoutAnyRuntimeTheUserIsToldInsteadOfGettingAnEmptyWindow)
-{
-    const fs::path exe = MakePlayer(NewTempFolder("m"), L"bare.exe", {MovieBlock()}, false);
-    ChildProcess player(exe);
-    HWND box = player.WaitForWindow(kMessageBox);
-    ASSERT_TRUE(box);
-    EXPECT_NE(MessageBoxText(box).find(L"needs the Flash Player runtime"), std::wstring::npos);
-    EXPECT_FALSE(player.FindWindowOf(kPlayerWindow));
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
-    EXPECT_EQ(player.WaitForExit(), 0);
-}
-
-// Any message box of start-up comes with the topmost splash gone, or the box
-// would sit under it and the program would look frozen. The splash block stands
-// behind the failing one, so the walk shows the splash first.
-TEST(Startup, NoMessageBoxIsLeftBehindTheSplash)
-{
-    const std::string warning = "Needs Flash.";
-    const Block splash{PackageMagicOf(PackageBlockKind::SplashImage), ReadWholeFile(ExeFolder() / "splash_fixture.jpg")};
+    const PlayerBlock notAnIcon = Block(PackageBlockKind::ApplicationIcon, std::vector<uint8_t>(100, 0x33));
+    // A settings trailer whose length cannot fit the file.
+    std::vector<uint8_t> corrupt = PlayerExecutable();
+    corrupt.insert(corrupt.end(), {0x40, 0x34, 0x12, 0xFA, 0xFF, 0xFF, 0xFF, 0x7F});
     const struct {
-        Block failing;
-        bool withRuntime;
+        const char* name;
+        std::vector<uint8_t> base;
+        std::vector<PlayerBlock> blocks;
+        const wchar_t* title;  // null: the program's own
+        std::wstring text;     // the whole message, or a part of it when `part`
+        bool part;
         long exitCode;
     } cases[] = {
-        {{PackageMagicOf(PackageBlockKind::ApplicationIcon), std::vector<uint8_t>(100, 0x33)}, true, 1},
-        {{PackageMagicOf(PackageBlockKind::RuntimeWarning), {warning.begin(), warning.end()}}, false, 0},
-        {{PackageMagicOf(PackageBlockKind::MovieInformation), {}}, false, 0},  // no runtime at all
+        {"runtime warning", PlayerExecutable(),
+         {Block(PackageBlockKind::RuntimeWarning, {warning.begin(), warning.end()}), Splash(), TinyMovie()},
+         L"Warning!", L"This movie needs the Flash runtime.", false, 0},
+        {"no runtime", PlayerExecutable(), {Block(PackageBlockKind::MovieInformation, {}), Splash(), TinyMovie()},
+         nullptr, L"needs the Flash Player runtime", true, 0},
+        {"not an icon", PlayerExecutable(), {RuntimeBlock(), notAnIcon, Splash(), TinyMovie()}, nullptr, L"icon", true, 1},
+        {"corrupt package", corrupt, {TinyMovie()}, nullptr, L"settings", true, 1},
     };
     for (const auto& c : cases) {
-        const fs::path exe = MakePlayer(NewTempFolder("n"), L"splashed.exe", {c.failing, splash, MovieBlock()},
-                                        c.withRuntime);
-        ChildProcess player(exe);
+        SCOPED_TRACE(c.name);
+        ChildProcess player(WritePackage(NewTempFolder(c.name) / L"failing.exe", c.base, c.blocks));
         HWND box = player.WaitForWindow(kMessageBox, 30s);
-        ASSERT_TRUE(box) << c.failing.magic;
-        EXPECT_FALSE(player.FindWindowOf(L"TfrmSplash")) << c.failing.magic;
+        ASSERT_TRUE(box);
+        EXPECT_EQ(WindowText(box), c.title ? c.title : L"Tavolin");
+        if (c.part)
+            EXPECT_NE(MessageBoxText(box).find(c.text), std::wstring::npos) << MessageBoxText(box).c_str();
+        else
+            EXPECT_EQ(MessageBoxText(box), c.text);
+        EXPECT_FALSE(player.FindWindowOf(kSplashWindow));
+        EXPECT_FALSE(player.FindWindowOf(kPlayerWindow));
         PostMessageW(box, WM_COMMAND, IDOK, 0);
-        EXPECT_EQ(player.WaitForExit(), c.exitCode) << c.failing.magic;
+        EXPECT_EQ(player.WaitForExit(), c.exitCode);
     }
 }
 
-TEST(Startup, ACorruptPackageIsReportedAndTheProgramEndsWithFailure)
+int CursorFiles(const fs::path& folder)
 {
-    // a settings trailer whose length cannot fit the file
-    std::vector<uint8_t> bogus = {0x40, 0x34, 0x12, 0xFA, 0xFF, 0xFF, 0xFF, 0x7F};
-    const fs::path folder = NewTempFolder("g");
-    std::vector<uint8_t> file = ReadWholeFile(ExeFolder() / "swf_player.exe");
-    file.insert(file.end(), bogus.begin(), bogus.end());
-    AppendBlock(file, kPackageMovieMagic, TinyMovie());
-    WriteWholeFile(folder / "corrupt.exe", file);
-
-    ChildProcess player(folder / "corrupt.exe");
-    HWND box = player.WaitForWindow(kMessageBox);
-    ASSERT_TRUE(box);
-    EXPECT_NE(MessageBoxText(box).find(L"settings"), std::wstring::npos) << "the report names the block";
-    EXPECT_FALSE(player.FindWindowOf(kPlayerWindow));
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
-    EXPECT_EQ(player.WaitForExit(), 1);
+    int n = 0;
+    for (const auto& entry : fs::directory_iterator(folder))
+        n += entry.path().filename().wstring().rfind(L"cur", 0) == 0 && entry.path().extension() == L".tmp";
+    return n;
 }
 
-TEST(Startup, AnIconBlockThatIsNoIconIsReported)
+// The player hands the cursor to the system through a file in the user's
+// temporary folder, and removes it whether it loads or not.
+TEST(Startup, TheCursorFileIsWrittenToTheTemporaryFolderAndRemovedEvenWhenItIsNotACursor)
 {
-    const std::vector<uint8_t> notAnIcon(100, 0x33);
-    const fs::path exe = MakePlayer(NewTempFolder("k"), L"badicon.exe",
-        {{PackageMagicOf(PackageBlockKind::ApplicationIcon), notAnIcon}, MovieBlock()});
-    ChildProcess player(exe);
-    HWND box = player.WaitForWindow(kMessageBox);
-    ASSERT_TRUE(box);
-    EXPECT_NE(MessageBoxText(box).find(L"icon"), std::wstring::npos);
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
-    EXPECT_EQ(player.WaitForExit(), 1);
-}
-
-TEST(Startup, TheCursorFileIsRemovedEvenWhenItIsNotACursor)
-{
-    const fs::path temp = fs::temp_directory_path();
-    auto cursorFiles = [&] {
-        int n = 0;
-        for (const auto& entry : fs::directory_iterator(temp))
-            n += entry.path().filename().wstring().rfind(L"cur", 0) == 0 && entry.path().extension() == L".tmp";
-        return n;
-    };
-    const int before = cursorFiles();
-    const std::vector<uint8_t> notACursor(64, 0x5A);
-    const fs::path exe = MakePlayer(NewTempFolder("h"), L"cursor.exe",
-        {{PackageMagicOf(PackageBlockKind::Cursor), notACursor}, MovieBlock()});
-    ChildProcess player(exe);
-    HWND main = player.WaitForWindow(kPlayerWindow);
-    ASSERT_TRUE(main);
-    EXPECT_EQ(cursorFiles(), before);
-    EXPECT_FALSE(fs::exists(exe.parent_path() / "temp.cur"));
-    CloseWindowAndWait(player, main);
-}
-
-TEST(Startup, APackageWithoutSplashStartsWithoutTheSplashHold)
-{
-    // The splash is held for three seconds after the player window exists; a
-    // package without one must not wait. Compared within one run, so machine
-    // speed cancels out.
-    auto timeToWindow = [](const fs::path& exe, bool expectSplash) {
-        const auto start = std::chrono::steady_clock::now();
+    const fs::path exe = MakePlayer(L"cursor", {RuntimeBlock(),
+        Block(PackageBlockKind::Cursor, std::vector<uint8_t>(64, 0x5A)), TinyMovie()});
+    const fs::path temp = NewTempFolder("cursor-temp");
+    for (const bool folderExists : {false, true}) {
+        SCOPED_TRACE(folderExists ? "temporary folder" : "no temporary folder");
+        const fs::path folder = folderExists ? temp : temp / "missing";
+        const ScopedEnvironmentVariable tmp(L"TMP", folder.wstring()), alsoTemp(L"TEMP", folder.wstring());
         ChildProcess player(exe);
-        if (expectSplash) {
-            EXPECT_TRUE(player.WaitForWindow(L"TfrmSplash"));
+        HWND shown = player.WaitForAnyWindow({kPlayerWindow, kMessageBox});
+        ASSERT_TRUE(shown);
+        if (!folderExists) {
+            // Where the file cannot be written the player says so: it does write one.
+            EXPECT_NE(MessageBoxText(shown).find(L"temporary cursor file"), std::wstring::npos);
+            PostMessageW(shown, WM_COMMAND, IDOK, 0);
+            EXPECT_EQ(player.WaitForExit(), 1);
+            continue;
         }
-        HWND main = player.WaitForWindow(kPlayerWindow, 30s);
-        const auto elapsed = std::chrono::steady_clock::now() - start;
-        EXPECT_TRUE(main);
-        EXPECT_FALSE(player.FindWindowOf(L"TfrmSplash"));
-        if (main)
-            CloseWindowAndWait(player, main);
-        return elapsed;
-    };
-    const fs::path splash = ExeFolder() / "splash_fixture.jpg";
-    ASSERT_TRUE(fs::exists(splash));
-    const fs::path with = MakePlayer(NewTempFolder("i"), L"with.exe",
-        {{PackageMagicOf(PackageBlockKind::SplashImage), ReadWholeFile(splash)}, MovieBlock()});
-    const fs::path without = MakePlayer(NewTempFolder("j"), L"without.exe", {MovieBlock()});
-    const auto withSplash = timeToWindow(with, true);
-    const auto withoutSplash = timeToWindow(without, false);
-    EXPECT_GE(withSplash - withoutSplash, 2500ms);
-}
-
-// Wine prefers the native form of these libraries for one executable name while
-// the object lives (the prefix's per-application overrides).
-class NativeLibrariesFirst {
-public:
-    NativeLibrariesFirst(const std::wstring& exeName, const std::vector<std::wstring>& libraries)
-        : key_(L"Software\\Wine\\AppDefaults\\" + exeName)
-    {
-        HKEY overrides = nullptr;
-        EXPECT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (key_ + L"\\DllOverrides").c_str(), 0, nullptr, 0,
-                                  KEY_SET_VALUE, nullptr, &overrides, nullptr),
-                  ERROR_SUCCESS);
-        const std::wstring order = L"native,builtin";
-        for (const std::wstring& library : libraries)
-            RegSetValueExW(overrides, library.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(order.c_str()),
-                           DWORD((order.size() + 1) * sizeof(wchar_t)));
-        RegCloseKey(overrides);
+        EXPECT_TRUE(player.FindWindowOf(kPlayerWindow)) << MessageBoxText(shown).c_str();
+        EXPECT_EQ(CursorFiles(folder), 0);
+        EXPECT_FALSE(fs::exists(exe.parent_path() / "temp.cur"));
+        CloseWindowAndWait(player, shown);
     }
-    ~NativeLibrariesFirst() { RegDeleteTreeW(HKEY_CURRENT_USER, key_.c_str()); }
-    NativeLibrariesFirst(const NativeLibrariesFirst&) = delete;
-    NativeLibrariesFirst& operator=(const NativeLibrariesFirst&) = delete;
-
-private:
-    std::wstring key_;
-};
+}
 
 TEST(Startup, LibrariesPlantedBesideThePlayerAreNeverLoaded)
 {
     // Windows looks beside the executable first; Wine does so for the libraries
-    // it is told to prefer in their native form.
+    // it is told to prefer in their native form (the prefix's per-application overrides).
     const std::vector<std::wstring> planted = {L"comctl32", L"msimg32", L"urlmon", L"version", L"winmm"};
-    const NativeLibrariesFirst overrides(L"planted.exe", planted);
-    StandinLog log;
-    const fs::path folder = NewTempFolder("planted");
-    const fs::path exe = MakePlayer(folder, L"planted.exe", {MovieBlock()});
-    for (const std::wstring& name : planted)
-        fs::copy_file(ExeFolder() / "planted_library.dll", folder / (name + L".dll"));
+    const std::wstring overridesKey = L"Software\\Wine\\AppDefaults\\planted.exe\\DllOverrides";
+    const RegistryKeyRestorer restorer(HKEY_CURRENT_USER, overridesKey);
+    swfp::win::UniqueRegKey overrides;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, overridesKey.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                              overrides.put(), nullptr),
+              ERROR_SUCCESS);
+    const std::wstring order = L"native,builtin";
+    for (const std::wstring& library : planted)
+        RegSetValueExW(overrides.get(), library.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(order.c_str()),
+                       DWORD((order.size() + 1) * sizeof(wchar_t)));
 
+    StandinLog log;
+    const fs::path exe = MakePlayer(L"planted", {RuntimeBlock(), TinyMovie()});
+    for (const std::wstring& name : planted)
+        fs::copy_file(ExeFolder() / "planted_library.dll", exe.parent_path() / (name + L".dll"));
     ChildProcess player(exe);
     HWND main = player.WaitForWindow(kPlayerWindow, 30s);
     ASSERT_TRUE(main);
@@ -390,9 +253,8 @@ TEST(Startup, LibrariesPlantedBesideThePlayerAreNeverLoaded)
     for (const std::wstring& name : planted) {
         // Wine's own user32 imports version.dll, Windows' does not: that one
         // name is the import table's check.
-        if (name != L"version") {
-            EXPECT_FALSE(fs::exists(folder / (name + L".dll.planted"))) << fs::path(name).string();
-        }
+        if (name != L"version")
+            EXPECT_FALSE(fs::exists(exe.parent_path() / (name + L".dll.planted"))) << fs::path(name).string();
     }
 }
 
@@ -400,48 +262,38 @@ TEST(Startup, APackagedRuntimeThatFaultsLeavesAPlayerWithoutRuntime)
 {
     for (const wchar_t* fault : {L"entry-illegal", L"factory"}) {
         SCOPED_TRACE(fs::path(fault).string());
-        SetEnvironmentVariableW(L"FAULTY_MODULE_FAULT", fault);  // the player inherits it
+        const ScopedEnvironmentVariable faultKind(L"FAULTY_MODULE_FAULT", fault);  // the player inherits it
         // The faulty module is the package's only runtime.
-        const fs::path exe = MakePlayer(NewTempFolder(fault), L"faulty.exe",
-                                        {RuntimeBlock(L"flashrt_faulty_module.dll"), MovieBlock()}, false);
-        ChildProcess player(exe);
+        ChildProcess player(MakePlayer(fault, {RuntimeBlock(L"flashrt_faulty_module.dll"), TinyMovie()}));
         // Either the runtime is found unusable at start-up and the user is told so,
         // or the window opens without it; the process never dies of the fault.
-        HWND main = nullptr, box = nullptr;
-        for (const auto deadline = std::chrono::steady_clock::now() + 30s;
-             !main && !box && std::chrono::steady_clock::now() < deadline;) {
-            main = player.FindWindowOf(kPlayerWindow);
-            box = player.FindWindowOf(kMessageBox);
+        HWND shown = player.WaitForAnyWindow({kPlayerWindow, kMessageBox}, 30s);
+        ASSERT_TRUE(shown) << "the player neither opened nor reported";
+        if (player.FindWindowOf(kPlayerWindow)) {
+            CloseWindowAndWait(player, shown);
+            continue;
         }
-        ASSERT_TRUE(main || box) << "the player neither opened nor reported";
-        if (box) {
-            EXPECT_NE(MessageBoxText(box).find(L"Flash Player runtime"), std::wstring::npos)
-                << MessageBoxText(box).c_str();
-            PostMessageW(box, WM_COMMAND, IDOK, 0);
-            const long code = player.WaitForExit();
-            EXPECT_TRUE(code == 0 || code == 1) << "an orderly end, not the fault's code: " << std::hex << code;
-        } else {
-            CloseWindowAndWait(player, main);
-        }
+        EXPECT_NE(MessageBoxText(shown).find(L"Flash Player runtime"), std::wstring::npos)
+            << MessageBoxText(shown).c_str();
+        PostMessageW(shown, WM_COMMAND, IDOK, 0);
+        const long code = player.WaitForExit();
+        EXPECT_TRUE(code == 0 || code == 1) << "an orderly end, not the fault's code: " << std::hex << code;
     }
-    SetEnvironmentVariableW(L"FAULTY_MODULE_FAULT", nullptr);
 }
 
 // ---------------------------------------------------------------------------
 // Players made by the packaging tool's builder, as a user gets them.
-
-fs::path Images() { return ExeFolder() / "images"; }
 
 // A branded player with the stand-in runtime and a movie that quits on its
 // second frame: a player that ends by itself has played its movie.
 void BuildQuittingPlayer(const fs::path& path, const fs::path& icon)
 {
     PackageInputs in;
-    in.base = ReadWholeFile(ExeFolder() / "swf_player.exe");
+    in.base = PlayerExecutable();
     in.movie = SwfWriter().FrameSize(200, 100).ShowFrame().FSCommand("quit", "").ShowFrame().Build();
     in.runtime = ReadWholeFile(ExeFolder() / "flash_standin.dll");
     in.icon = ReadWholeFile(icon);
-    PlayerSettings s{};
+    PlayerSettings s = ZeroSettings();
     SetCountedString(s.Title, "Orbit");
     SetCountedString(s.CompanyName, "Acme Caf\xE9");
     SetCountedString(s.ProductVersion, "3.1");
@@ -460,6 +312,23 @@ std::wstring VersionString(const std::vector<uint8_t>& info, const wchar_t* name
     if (!VerQueryValueW(info.data(), key.c_str(), reinterpret_cast<void**>(&value), &length) || !value)
         return L"(missing)";
     return value;
+}
+
+// The colour at the centre of the file's first large icon, as the shell extracts it.
+COLORREF IconCentre(const fs::path& exe)
+{
+    HICON large = nullptr;
+    if (ExtractIconExW(exe.c_str(), 0, &large, nullptr, 1) != 1)
+        return CLR_INVALID;
+    const swfp::win::UniqueIcon icon(large);
+    ICONINFO parts{};
+    GetIconInfo(icon.get(), &parts);
+    const swfp::win::UniqueGdiObject<HBITMAP> colour(parts.hbmColor), mask(parts.hbmMask);
+    const swfp::win::UniqueDC dc(CreateCompatibleDC(nullptr));
+    const HGDIOBJ old = SelectObject(dc.get(), colour.get());
+    const COLORREF centre = GetPixel(dc.get(), 16, 16);
+    SelectObject(dc.get(), old);
+    return centre;
 }
 
 // What Windows itself reads from the file: version, icons, checksum.
@@ -481,19 +350,8 @@ void ExpectBranded(const fs::path& exe, COLORREF iconColour)
     EXPECT_EQ(VersionString(info, L"ProductVersion"), L"3.1");
 
     EXPECT_EQ(ExtractIconExW(exe.c_str(), -1, nullptr, nullptr, 0), 1u) << "one group icon";
-    HICON large = nullptr;
-    ASSERT_EQ(ExtractIconExW(exe.c_str(), 0, &large, nullptr, 1), 1u);
-    ICONINFO icon{};
-    ASSERT_TRUE(GetIconInfo(large, &icon));
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, icon.hbmColor);
-    const COLORREF centre = GetPixel(dc, 16, 16);
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    DeleteObject(icon.hbmColor);
-    DeleteObject(icon.hbmMask);
-    DestroyIcon(large);
-    EXPECT_TRUE(Near(centre, iconColour, 70)) << std::hex << centre;
+    const COLORREF centre = IconCentre(exe);
+    EXPECT_TRUE(centre != CLR_INVALID && Near(centre, iconColour, 70)) << std::hex << centre;
 
     DWORD stored = 0, computed = 0;
     ASSERT_EQ(MapFileAndCheckSumW(exe.c_str(), &stored, &computed), DWORD(CHECKSUM_SUCCESS));
@@ -512,7 +370,7 @@ TEST(BuiltPlayer, CarriesItsIconVersionAndChecksumAndPlaysItsMovie)
         BuildQuittingPlayer(exe, Images() / icon);
         ExpectBranded(exe, colour);
         ChildProcess player(exe);
-        EXPECT_EQ(player.WaitForExit(std::chrono::seconds(40)), 0) << "the movie's quit ends the player";
+        EXPECT_EQ(player.WaitForExit(40s), 0) << "the movie's quit ends the player";
     }
 }
 
@@ -529,7 +387,7 @@ TEST(SignedPlayer, DISABLED_PlaysItsMovie)
     const fs::path exe = ExeFolder() / "signing" / "signed.exe";
     ASSERT_GT(ReadWholeFile(exe).size(), ReadWholeFile(ExeFolder() / "signing" / "player.exe").size());
     ChildProcess player(exe);
-    EXPECT_EQ(player.WaitForExit(std::chrono::seconds(40)), 0) << "the movie's quit ends the player";
+    EXPECT_EQ(player.WaitForExit(40s), 0) << "the movie's quit ends the player";
 }
 
 // The splash window's client pixel at (x, y) (negative: from the right or bottom edge).
@@ -546,7 +404,8 @@ COLORREF SplashPixel(HWND splash, int x, int y)
 }
 
 // A larger picture shows its centre, cut at the window's edges; a smaller one
-// lies centred on the button face. CMYK pictures show in their colours.
+// lies centred on the button face. CMYK pictures show in their colours. The
+// splash has gone when the player window shows.
 TEST(Splash, PicturesAreCentredUnscaledOnTheButtonFace)
 {
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
@@ -564,42 +423,43 @@ TEST(Splash, PicturesAreCentredUnscaledOnTheButtonFace)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(fs::path(c.file).string());
-        const fs::path exe = MakePlayer(NewTempFolder(fs::path(c.file).stem()), L"splash.exe",
-            {{PackageMagicOf(PackageBlockKind::SplashImage), ReadWholeFile(Images() / c.file)}, MovieBlock()});
-        ChildProcess player(exe);
-        HWND splash = player.WaitForWindow(L"TfrmSplash");
+        ChildProcess player(MakePlayer(fs::path(c.file).stem().wstring(),
+            {RuntimeBlock(), Picture(PackageBlockKind::SplashImage, Images() / c.file), TinyMovie()}));
+        HWND splash = player.WaitForWindow(kSplashWindow);
         ASSERT_TRUE(splash);
-        // Painted once shown; poll until every probe shows its colour, or the splash is gone.
-        bool all = false;
-        for (const auto deadline = std::chrono::steady_clock::now() + 5s; !all && std::chrono::steady_clock::now() < deadline;) {
-            all = true;
+        // Painted once shown: every probe shows its colour before the splash goes.
+        const auto allShow = [&] {
+            bool all = true;
             for (const Probe& p : c.probes)
                 all = all && Near(SplashPixel(splash, p.x, p.y), p.colour);
-        }
+            return all;
+        };
+        PumpUntil(allShow, 5s);
         for (const Probe& p : c.probes)
             EXPECT_TRUE(Near(SplashPixel(splash, p.x, p.y), p.colour))
                 << p.x << "," << p.y << ": " << std::hex << SplashPixel(splash, p.x, p.y);
         HWND main = player.WaitForWindow(kPlayerWindow, 30s);
         ASSERT_TRUE(main);
+        EXPECT_FALSE(player.FindWindowOf(kSplashWindow));
         CloseWindowAndWait(player, main);
     }
 }
 
 TEST(Splash, APictureThePlayerCannotDecodeIsReportedAndStartUpGoesOn)
 {
-    const fs::path exe = MakePlayer(NewTempFolder("twelve"), L"twelve.exe",
-        {{PackageMagicOf(PackageBlockKind::SplashImage), ReadWholeFile(Images() / "twelve_bit.jpg")}, MovieBlock()});
-    ChildProcess player(exe);
+    ChildProcess player(MakePlayer(L"twelve", {RuntimeBlock(),
+        Picture(PackageBlockKind::SplashImage, Images() / "twelve_bit.jpg"), TinyMovie()}));
     HWND box = player.WaitForWindow(kMessageBox);
     ASSERT_TRUE(box);
     EXPECT_EQ(WindowText(box), L"Splash picture");
-    EXPECT_NE(MessageBoxText(box).find(L"starts without it"), std::wstring::npos) << MessageBoxText(box).c_str();
-    EXPECT_FALSE(player.FindWindowOf(L"TfrmSplash"));
+    EXPECT_NE(MessageBoxText(box).find(L"starts without it"), std::wstring::npos)
+        << MessageBoxText(box).c_str();
+    EXPECT_FALSE(player.FindWindowOf(kSplashWindow));
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     HWND main = player.WaitForWindow(kPlayerWindow);
     ASSERT_TRUE(main);
-    EXPECT_FALSE(player.FindWindowOf(L"TfrmSplash"));
+    EXPECT_FALSE(player.FindWindowOf(kSplashWindow));
     CloseWindowAndWait(player, main);
 }
 
-} // namespace
+}  // namespace

@@ -58,14 +58,22 @@ HWND ChildProcess::FindWindowOf(const wchar_t* className) const
 
 HWND ChildProcess::WaitForWindow(const wchar_t* className, std::chrono::milliseconds timeout) const
 {
+    return WaitForAnyWindow({className}, timeout);
+}
+
+HWND ChildProcess::WaitForAnyWindow(std::initializer_list<const wchar_t*> classNames,
+                                    std::chrono::milliseconds timeout) const
+{
     const auto until = std::chrono::steady_clock::now() + timeout;
-    do {
-        if (HWND found = FindWindowOf(className))
-            return found;
-        if (WaitForSingleObject(info_.hProcess, 50) == WAIT_OBJECT_0)
-            return FindWindowOf(className);
-    } while (std::chrono::steady_clock::now() < until);
-    return nullptr;
+    for (bool ended = false;;) {
+        for (const wchar_t* className : classNames)
+            if (HWND found = FindWindowOf(className))
+                return found;
+        if (ended || std::chrono::steady_clock::now() >= until)
+            return nullptr;
+        // One more look after the end: the window may have come just before.
+        ended = WaitForSingleObject(info_.hProcess, 50) == WAIT_OBJECT_0;
+    }
 }
 
 long ChildProcess::WaitForExit(std::chrono::milliseconds timeout) const
@@ -81,6 +89,20 @@ long ChildProcess::CloseAndWait(HWND window, std::chrono::milliseconds timeout) 
 {
     PostMessageW(window, WM_CLOSE, 0, 0);
     return WaitForExit(timeout);
+}
+
+std::wstring WindowText(HWND window)
+{
+    wchar_t text[512] = {};
+    GetWindowTextW(window, text, 512);
+    return text;
+}
+
+std::wstring MessageBoxText(HWND box)
+{
+    wchar_t text[1024] = {};
+    GetDlgItemTextW(box, 0xFFFF, text, 1024);
+    return text;
 }
 
 }  // namespace swfp::wintest

@@ -5,6 +5,8 @@
 
 #include <chrono>
 #include <filesystem>
+#include <initializer_list>
+#include <string>
 
 namespace swfp::wintest {
 
@@ -22,6 +24,9 @@ public:
     // The same, waiting up to `timeout`; gives up early once the process has ended.
     HWND WaitForWindow(const wchar_t* className,
                        std::chrono::milliseconds timeout = std::chrono::seconds(20)) const;
+    // The first window of any of these classes to show, waiting as WaitForWindow does.
+    HWND WaitForAnyWindow(std::initializer_list<const wchar_t*> classNames,
+                          std::chrono::milliseconds timeout = std::chrono::seconds(20)) const;
     // The exit code once the process has ended, or -1 while it still runs after `timeout`.
     long WaitForExit(std::chrono::milliseconds timeout = std::chrono::seconds(20)) const;
     // Asks `window` to close and waits for the exit code as WaitForExit does.
@@ -30,5 +35,15 @@ public:
 private:
     PROCESS_INFORMATION info_{};
 };
+
+// The window classes of a player's windows as another process sees them.
+inline constexpr wchar_t kPlayerWindow[] = L"TfrmPlr";
+inline constexpr wchar_t kSplashWindow[] = L"TfrmSplash";
+inline constexpr wchar_t kMessageBox[] = L"#32770";
+
+// A window's title.
+std::wstring WindowText(HWND window);
+// The message of a message box (the text of its static control).
+std::wstring MessageBoxText(HWND box);
 
 }  // namespace swfp::wintest

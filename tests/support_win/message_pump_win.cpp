@@ -24,14 +24,6 @@ void DispatchOneOrWait(std::chrono::milliseconds wait)
 
 }  // namespace
 
-void Pump(int milliseconds)
-{
-    const auto end = Clock::now() + std::chrono::milliseconds(milliseconds);
-    do {
-        DispatchOneOrWait(std::chrono::milliseconds(5));
-    } while (Clock::now() < end);
-}
-
 bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout)
 {
     const auto end = Clock::now() + timeout;

@@ -6,9 +6,6 @@
 
 namespace swfp::wintest {
 
-// Dispatches messages for about `milliseconds`, and at least once.
-void Pump(int milliseconds = 50);
-
 // Dispatches messages until done() holds or `timeout` has passed; returns whether done() held.
 bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
 

@@ -5,11 +5,13 @@
 
 #include <chrono>
 #include <fstream>
-#include <stdexcept>
+#include <optional>
+#include <string>
 
 #include "tests/support_win/message_pump_win.h"
+#include "tests/support_win/scoped_state_win.h"
 #include "tests/support_win/standin_log_win.h"
-#include "tests/support_win/test_files_win.h"
+#include "winbase/handles_win.h"
 
 using namespace std::chrono_literals;
 using namespace swfp::wintest;
@@ -45,16 +47,43 @@ TEST(StandinLog, FindsWholeLinesOrPrefixesFromAGivenLine)
     EXPECT_EQ(log.FindPrefix(""), -1);
 }
 
-TEST(TestFiles, WholeFilesKeepEveryByte)
+// The registry as the guards find it and leave it.
+std::optional<DWORD> ReadValue(const std::wstring& key, const wchar_t* name)
 {
-    TempFolder folder;
-    const std::vector<uint8_t> bytes = {'a', '\r', '\n', 0x1A, 0, '\n', 0xFF};
-    WriteWholeFile(folder.File(L"bytes.bin"), bytes);
-    EXPECT_EQ(ReadWholeFile(folder.File(L"bytes.bin")), bytes);
-    WriteWholeFile(folder.File(L"bytes.bin"), {1});
-    EXPECT_EQ(ReadWholeFile(folder.File(L"bytes.bin")), std::vector<uint8_t>{1}) << "writing replaces";
-    EXPECT_TRUE(ReadWholeFile(folder.File(L"absent.bin")).empty());
-    EXPECT_THROW(WriteWholeFile(folder.File(L"no\\such\\folder.bin"), bytes), std::runtime_error);
+    DWORD value = 0, size = sizeof value;
+    if (RegGetValueW(HKEY_CURRENT_USER, key.c_str(), name, RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return value;
+}
+
+void WriteValue(const std::wstring& key, const wchar_t* name, DWORD value)
+{
+    RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), name, REG_DWORD, &value, sizeof value);
+}
+
+TEST(RegistryKeyRestorer, RemovesWhatItDidNotFindAndPutsBackWhatItFound)
+{
+    const std::wstring parent = L"Software\\swfp-tests-" + std::to_wstring(GetCurrentProcessId());
+    const std::wstring key = parent + L"\\made\\here";
+    {
+        const RegistryKeyRestorer restorer(HKEY_CURRENT_USER, key);
+        WriteValue(key, L"Left", 1);
+        ASSERT_EQ(ReadValue(key, L"Left"), 1u);
+    }
+    swfp::win::UniqueRegKey left;
+    EXPECT_NE(RegOpenKeyExW(HKEY_CURRENT_USER, parent.c_str(), 0, KEY_READ, left.put()), ERROR_SUCCESS)
+        << "the parents it made went too";
+
+    WriteValue(key, L"Left", 7);
+    {
+        const RegistryKeyRestorer restorer(HKEY_CURRENT_USER, key);
+        WriteValue(key, L"Left", 8);
+        WriteValue(key, L"Top", 9);
+        ASSERT_EQ(ReadValue(key, L"Top"), 9u);
+    }
+    EXPECT_EQ(ReadValue(key, L"Left"), 7u);
+    EXPECT_EQ(ReadValue(key, L"Top"), std::nullopt);
+    RegDeleteTreeW(HKEY_CURRENT_USER, parent.c_str());
 }
 
 bool g_timerFired = false;

@@ -11,12 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
-#include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <string>
-#include <thread>
 
 #include "app/swf_plr_globals.h"
 #include "flashrt/stream_adapter.h"
@@ -157,14 +155,8 @@ TEST_F(ZoomNavigatorTest, AtSliderZeroTheTickShowsTheWholeMovieByTheFlashCommand
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines.front(), "call SetZoomRect 0 0 11000 8000");
     EXPECT_EQ(LastZoom(lines), "command 20034 showall") << log.Dump();
-    int rectangles = 0;
-    for (const auto& l : lines)
-        rectangles += l.rfind("call SetZoomRect", 0) == 0;
-    EXPECT_EQ(rectangles, 1);
-}
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("call SetZoomRect", 0) == 0; }), 1);
 
-TEST_F(ZoomNavigatorTest, ASnapshotNotYetSizedTakesTheControlsSize)
-{
     // Before the first resize the snapshot is empty; a refit from a picture
     // without width would divide by zero.
     form->Snapshot->SetSize(0, 0);
@@ -174,7 +166,7 @@ TEST_F(ZoomNavigatorTest, ASnapshotNotYetSizedTakesTheControlsSize)
     EXPECT_EQ(navigator->SelWidth, 89);
 }
 
-TEST_F(ZoomNavigatorTest, ZoomCommandsChangeTheViewOnlyAtTheNextTick)
+TEST_F(ZoomNavigatorTest, ZoomCommandsChangeTheViewOnlyAtTheNextRefresherTickAndTheSliderStopsAtItsEnds)
 {
     Tick();
     const size_t before = log.Lines().size();
@@ -186,27 +178,16 @@ TEST_F(ZoomNavigatorTest, ZoomCommandsChangeTheViewOnlyAtTheNextTick)
     // (58 - 22, 32 - 16) = (36, 16). l = Round(23 x 11000 / 89) = Round(2842.7),
     // t = Round(16 x 8000 / 65) = Round(1969.2), w = Round(11000 x 44 / 89) = 5438,
     // h = Round(8000 x 32 / 65) = 3938.
-    EXPECT_EQ(LastZoom(Tick()), "call SetZoomRect 2843 1969 8281 5907");
+    form->tmrRefresher->SetEnabled(true);
+    EXPECT_TRUE(wintest::PumpUntil([&] { return log.HasLine("call SetZoomRect 2843 1969 8281 5907"); }, 3s))
+        << log.Dump();
+    form->tmrRefresher->SetEnabled(false);
     EXPECT_EQ(Selection(), (FloatRect{36, 16, 80, 48}));
     EXPECT_EQ(ZoomCall(form->ZoomRect), "call SetZoomRect 2843 1969 8281 5907");
 
     form->actZoomAllExecute(*form->actZoomAll);
     EXPECT_EQ(form->zoom_slider->Position(), 0);
     EXPECT_EQ(LastZoom(Tick()), "command 20034 showall");
-}
-
-TEST_F(ZoomNavigatorTest, TheRefresherTimerAppliesAZoom)
-{
-    Tick();
-    form->tmrRefresher->SetEnabled(true);
-    for (int i = 0; i < 5; ++i)
-        form->actZoomInExecute(*form->actZoomIn);
-    EXPECT_TRUE(wintest::PumpUntil([&] { return log.HasPrefix("call SetZoomRect 2843 1969 8281 5907"); }, 3s))
-        << log.Dump();
-}
-
-TEST_F(ZoomNavigatorTest, TheSliderStopsAtItsEnds)
-{
     form->actZoomOutExecute(*form->actZoomOut);
     EXPECT_EQ(form->zoom_slider->Position(), 0);
     for (int i = 0; i < 16; ++i)
@@ -233,7 +214,7 @@ TEST_F(ZoomNavigatorTest, WithThePanelHiddenTheCommandsUseTheRuntimesOwnZoom)
     EXPECT_EQ(form->zoom_slider->Position(), 0);
 }
 
-TEST_F(ZoomNavigatorTest, ADragMovesTheSelectionAndTheNextTickShowsThatPart)
+TEST_F(ZoomNavigatorTest, ADragMovesTheSelectionStopsAtTheEdgesAndTheNextTickShowsThatPart)
 {
     ZoomToHalf();
     Mouse(WM_LBUTTONDOWN, 40, 20);  // 4, 4 inside the selection
@@ -245,12 +226,9 @@ TEST_F(ZoomNavigatorTest, ADragMovesTheSelectionAndTheNextTickShowsThatPart)
     // l = Round(43 x 11000 / 89) = Round(5314.6), t = 26 x 8000 / 65 = 3200.
     EXPECT_EQ(LastZoom(Tick()), "call SetZoomRect 5315 3200 10753 7138");
     EXPECT_EQ(Selection(), (FloatRect{56, 26, 100, 58})) << "the refit keeps the centre";
-}
 
-TEST_F(ZoomNavigatorTest, ADragPastTheEdgeStopsThereAndKeepsThePointerOffset)
-{
-    ZoomToHalf();
-    Mouse(WM_LBUTTONDOWN, 40, 20);
+    // Past the edges it stops there and keeps the pointer's offset.
+    Mouse(WM_LBUTTONDOWN, 60, 30);
     Mouse(WM_MOUSEMOVE, 200, 200);
     EXPECT_EQ(Selection(), (FloatRect{58, 33, 102, 65}));  // against the right and bottom edges
     Mouse(WM_MOUSEMOVE, 50, 25);
@@ -263,7 +241,7 @@ TEST_F(ZoomNavigatorTest, ADragPastTheEdgeStopsThereAndKeepsThePointerOffset)
     EXPECT_EQ(LastZoom(Tick()), "call SetZoomRect 5562 4062 11000 8000");
 }
 
-TEST_F(ZoomNavigatorTest, AClickBesideTheSelectionGlidesItThere)
+TEST_F(ZoomNavigatorTest, AClickBesideTheSelectionGlidesItThereStoppingAtTheEdgesAndANewClickReplacesTheGlide)
 {
     ZoomToHalf();
     Click(60, 49);  // just below the selection; its centre can stand there
@@ -275,12 +253,8 @@ TEST_F(ZoomNavigatorTest, AClickBesideTheSelectionGlidesItThere)
     EXPECT_EQ(TMoveSelectionThread::Running(), 0);
     // l = Round(25 x 11000 / 89) = Round(3089.9), t = Round(33 x 8000 / 65) = Round(4061.5).
     EXPECT_EQ(LastZoom(Tick()), "call SetZoomRect 3090 4062 8528 8000");
-}
 
-TEST_F(ZoomNavigatorTest, AGlideTowardsTheCornerStopsAtTheEdgesAndANewClickReplacesIt)
-{
-    ZoomToHalf();
-    Click(100, 60);
+    Click(100, 60);  // towards the corner
     ASSERT_TRUE(WaitForGlide());
     EXPECT_EQ(Selection(), (FloatRect{58, 33, 102, 65}));
     // A second glide started while the first runs takes over.
@@ -291,18 +265,6 @@ TEST_F(ZoomNavigatorTest, AGlideTowardsTheCornerStopsAtTheEdgesAndANewClickRepla
     ASSERT_TRUE(WaitForGlide());
     EXPECT_EQ(Selection(), (FloatRect{13, 33, 57, 65}));
     EXPECT_TRUE(wintest::PumpUntil([] { return TMoveSelectionThread::Running() == 0; }, 2s));
-}
-
-TEST_F(ZoomNavigatorTest, AClickInTheMarginChangesNothing)
-{
-    ZoomToHalf();
-    const RECT zoom = form->ZoomRect;
-    Click(5, 30);    // left of the view
-    Click(108, 30);  // right of it
-    Click(102, 30);  // the view's right edge is outside it
-    EXPECT_EQ(navigator->MoveThread(), nullptr);
-    EXPECT_EQ(Selection(), (FloatRect{36, 16, 80, 48}));
-    EXPECT_EQ(LastZoom(Tick()), ZoomCall(zoom));
 }
 
 // Channel of `shade` drawn over `base` with 192 of 255, allowing rounding.
@@ -369,7 +331,6 @@ TEST_F(ZoomNavigatorTest, ClosingTheWindowDuringAGlideStopsAndWaitsForIt)
     // test program's time limit catches that).
     form.reset();
     EXPECT_EQ(TMoveSelectionThread::Running(), 0);
-    wintest::Pump(100);  // no placement may arrive for the window that is gone
 }
 
 TEST_F(ZoomNavigatorTest, StoppingTheGlidesServesAWorkerWaitingForThisThread)
@@ -382,9 +343,8 @@ TEST_F(ZoomNavigatorTest, StoppingTheGlidesServesAWorkerWaitingForThisThread)
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_SENDMESSAGE);
     ASSERT_TRUE(HIWORD(GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE) << "no placement is waiting";
     const FloatRect before = Selection();
-    const auto begin = std::chrono::steady_clock::now();
+    // Waiting for the worker without serving it would hang here (the program's time limit catches that).
     navigator->StopAnimations();
-    EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(500));
     EXPECT_EQ(TMoveSelectionThread::Running(), 0);
     EXPECT_EQ(navigator->MoveThread(), nullptr);
     EXPECT_EQ(Selection(), before) << "a placement served while stopping is dropped";
