@@ -14,6 +14,7 @@
 #include "flashrt/content_manager_win.h"
 #include "flashrt/moniker_win.h"
 #include "flashrt/stream_adapter_win.h"
+#include "winbase/com_object_win.h"
 #include "tests/support_win/test_files_win.h"
 
 using Microsoft::WRL::ComPtr;
@@ -51,7 +52,7 @@ public:
     bool formatOk = true;
     bool keepStreams = false;
     std::vector<ComPtr<IStream>> kept;
-    LONG refs = 1;
+    swfp::win::RefCount refs{1};
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override
     {
@@ -63,8 +64,8 @@ public:
         *object = nullptr;
         return E_NOINTERFACE;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&refs); }
-    ULONG STDMETHODCALLTYPE Release() override { return InterlockedDecrement(&refs); }  // lives on the stack
+    ULONG STDMETHODCALLTYPE AddRef() override { return refs.Add(); }
+    ULONG STDMETHODCALLTYPE Release() override { return refs.Drop(); }  // lives on the stack
     HRESULT STDMETHODCALLTYPE OnStartBinding(DWORD, IBinding* binding) override
     {
         calls.push_back(binding ? "start(binding)" : "start");
