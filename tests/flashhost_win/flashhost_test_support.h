@@ -7,6 +7,7 @@
 
 #include <memory>
 
+#include "flashhost/FlashPlayerControl_win.h"
 #include "flashhost/kxSWFPlayer2_win.h"
 #include "tests/support_win/message_pump_win.h"
 #include "tests/support_win/runtime_environment_win.h"
@@ -25,6 +26,25 @@ public:
 
 private:
     std::unique_ptr<swfp::tk::TForm> form_;
+};
+
+// A control named "plr" placed on the form (which gives it its window at once).
+std::unique_ptr<flashhost::TFlashPlayerControl> MakeControl(swfp::tk::TForm& form);
+
+// A pointer no callee may leave in an out-parameter.
+template <class T>
+T* Poison()
+{
+    return reinterpret_cast<T*>(static_cast<uintptr_t>(0xdeadbeef));
+}
+
+// Maps another module for the life of this object, then the stand-in most tests use.
+class ScopedRuntimeModule {
+public:
+    explicit ScopedRuntimeModule(const wchar_t* dllName) { UseRuntimeModule(dllName); }
+    ~ScopedRuntimeModule() { UseRuntimeModule(L"flash_standin.dll"); }
+    ScopedRuntimeModule(const ScopedRuntimeModule&) = delete;
+    ScopedRuntimeModule& operator=(const ScopedRuntimeModule&) = delete;
 };
 
 // Makes the stand-in misbehave for the life of this object (FLASH_STANDIN_FAULT).
