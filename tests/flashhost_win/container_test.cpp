@@ -6,12 +6,14 @@
 #include <olectl.h>
 
 #include <algorithm>
+#include <functional>
 #include <optional>
 
 #include "flashhost/FlashPlayerControl_win.h"
 #include "tests/support/swf_writer.h"
 #include "tests/flashhost_win/flashhost_test_support.h"
 #include "toolkit/application_win.h"
+#include "winbase/handles_win.h"
 
 using namespace flashhost;
 using Microsoft::WRL::ComPtr;
@@ -57,16 +59,13 @@ TEST(NoModule, PlainWindowKeepsCopiesAndMethodsRaise)
     HWND hwnd = control->Handle();
     ASSERT_TRUE(IsWindow(hwnd));
     EXPECT_EQ(GetParent(hwnd), form.Form().WindowHandle());
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bmp = CreateCompatibleBitmap(screen, 100, 100);
-    HGDIOBJ old = SelectObject(dc, bmp);
-    control->Perform(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
-    EXPECT_EQ(GetPixel(dc, 10, 10), GetSysColor(COLOR_WINDOW));
-    SelectObject(dc, old);
-    DeleteObject(bmp);
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
+    swfp::win::UniqueDC screen(CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr));
+    swfp::win::UniqueDC dc(CreateCompatibleDC(screen.get()));
+    swfp::win::UniqueGdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen.get(), 100, 100));
+    const HGDIOBJ old = SelectObject(dc.get(), bitmap.get());
+    control->Perform(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.get()), PRF_CLIENT);
+    EXPECT_EQ(GetPixel(dc.get(), 10, 10), GetSysColor(COLOR_WINDOW));
+    SelectObject(dc.get(), old);
 }
 
 // ---- the container contract ---------------------------------------------------------
@@ -194,16 +193,23 @@ TEST_F(Container, WithoutParentTheSiteHasNoWindow)
     EXPECT_EQ(window, nullptr);
 }
 
-// The flags the runtime reads are checked in its log (the next test); here the values
-// and refusals the log does not show.
-TEST_F(Container, AmbientPropertiesAnswerOnlyPropertyGets)
+// The runtime reads the ambient properties once it has a site; its log shows what it
+// was told. The values and refusals the log cannot show are asked for here.
+TEST_F(Container, TheRuntimeReadsTheAmbientPropertiesAndOnlyPropertyGetsAreAnswered)
 {
     auto control = MakeControl(form.Form());
+    for (const char* line : {"ambient UserMode -1", "ambient UIDead 0", "ambient MessageReflect -1",
+                             "ambient DisplayName plr", "ambient ShowGrabHandles 0", "ambient ShowHatching 0",
+                             "ambient SupportsMnemonics -1", "ambient AutoClip -1"})
+        EXPECT_TRUE(log.HasLine(line)) << line << log.Dump();
+    for (const char* prefix : {"ambient Font ", "ambient BackColor ", "ambient ForeColor ", "ambient LocaleID "})
+        EXPECT_TRUE(log.HasPrefix(prefix)) << prefix << log.Dump();
+    EXPECT_FALSE(log.HasPrefix("ambient none")) << log.Dump();
+
     IDispatch* ambient = control.get();
     DISPID id = 0;
     LPOLESTR name = const_cast<LPOLESTR>(L"UserMode");
     EXPECT_EQ(ambient->GetIDsOfNames(IID_NULL, &name, 1, 0, &id), E_NOTIMPL);
-
     DISPPARAMS none{nullptr, nullptr, 0, 0};
     auto get = [&](DISPID which, VARIANT& v, WORD flags = DISPATCH_PROPERTYGET) {
         VariantInit(&v);
@@ -216,10 +222,6 @@ TEST_F(Container, AmbientPropertiesAnswerOnlyPropertyGets)
     EXPECT_EQ(get(-701, v), S_OK);
     EXPECT_EQ(v.vt, VT_I4);
     EXPECT_EQ(v.lVal, 0x123456);
-    EXPECT_EQ(get(-702, v), S_OK);
-    ASSERT_EQ(v.vt, VT_BSTR);
-    EXPECT_STREQ(v.bstrVal, L"plr");
-    VariantClear(&v);
     EXPECT_EQ(get(-705, v), S_OK);
     EXPECT_EQ(v.lVal, static_cast<LONG>(GetUserDefaultLCID()));
     EXPECT_EQ(get(-703, v), S_OK);
@@ -233,18 +235,6 @@ TEST_F(Container, AmbientPropertiesAnswerOnlyPropertyGets)
     EXPECT_EQ(get(-709, v, DISPATCH_METHOD), DISP_E_MEMBERNOTFOUND);
     EXPECT_EQ(ambient->Invoke(-709, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, nullptr, nullptr, nullptr),
               DISP_E_MEMBERNOTFOUND);
-}
-
-TEST_F(Container, TheRuntimeReadsTheAmbientPropertiesOnceItHasASite)
-{
-    auto control = MakeControl(form.Form());
-    for (const char* line : {"ambient UserMode -1", "ambient UIDead 0", "ambient MessageReflect -1",
-                             "ambient DisplayName plr", "ambient ShowGrabHandles 0", "ambient ShowHatching 0",
-                             "ambient SupportsMnemonics -1", "ambient AutoClip -1"})
-        EXPECT_TRUE(log.HasLine(line)) << line << log.Dump();
-    for (const char* prefix : {"ambient Font ", "ambient BackColor ", "ambient ForeColor ", "ambient LocaleID "})
-        EXPECT_TRUE(log.HasPrefix(prefix)) << prefix << log.Dump();
-    EXPECT_FALSE(log.HasPrefix("ambient none")) << log.Dump();
 }
 
 TEST_F(Container, TheObjectHearsWhenTheFormsFontOrFollowedColourChanges)
@@ -458,50 +448,40 @@ TEST_F(Container, OneControlOfAFormIsUIActiveAtATime)
 
 // ---- operations -----------------------------------------------------------------------
 
-TEST_F(Container, MethodsAndPropertiesReachTheirMembers)
+// Each method, property and window command, alone, reaches its member of the object.
+TEST_F(Container, MethodsPropertiesAndCommandsReachTheirMembers)
 {
     auto control = MakeControl(form.Form());
     control->HandleNeeded();
+    TFlashPlayerControl& c = *control;
+    const struct {
+        std::function<void()> call;
+        const char* logged;
+    } calls[] = {
+        {[&] { c.Rewind(); }, "call Rewind"},
+        {[&] { c.StopPlay(); }, "call StopPlay"},
+        {[&] { c.SetZoomRect(0, 0, 11000, 8000); }, "call SetZoomRect 0 0 11000 8000"},
+        {[&] { c.Zoom(50); }, "call Zoom 50"},
+        {[&] { c.Pan(1, 2, 1); }, "call Pan 1 2 1"},
+        {[&] { c.GotoFrame(0); }, "call GotoFrame 0"},
+        {[&] { c.SetQuality(3); }, "call put_Quality 3"},
+        {[&] { c.SetLoop(true); }, "call put_Loop -1"},
+        {[&] { c.SetScale(L"showall"); }, "call put_Scale showall"},
+        {[&] { SendMessageW(c.WindowHandle(), WM_COMMAND, FLASH_CMD_SHOW_ALL, 0); }, "command 20034 showall"},
+    };
+    for (const auto& call : calls) {
+        log.Clear();
+        call.call();
+        EXPECT_TRUE(log.HasPrefix(call.logged)) << call.logged << log.Dump();
+    }
     log.Clear();
-    control->Rewind();
-    control->StopPlay();
-    control->SetZoomRect(0, 0, 11000, 8000);
-    control->Zoom(50);
-    control->Pan(1, 2, 1);
-    control->GotoFrame(0);
-    EXPECT_EQ(control->CurrentFrame(), 0);
-    EXPECT_FALSE(control->IsPlaying());
-    EXPECT_EQ((control->FlashVersion() >> 16) & 0xFF, 10);
-    const int rewind = log.FindPrefix("call Rewind");
-    EXPECT_GE(rewind, 0) << log.Dump();
-    EXPECT_GT(log.FindPrefix("call StopPlay"), rewind);
-    EXPECT_GE(log.FindPrefix("call SetZoomRect 0 0 11000 8000"), 0);
-    EXPECT_GE(log.FindPrefix("call Zoom 50"), 0);
-    EXPECT_GE(log.FindPrefix("call Pan 1 2 1"), 0);
-    EXPECT_GE(log.FindPrefix("call GotoFrame 0"), 0);
-
-    log.Clear();
-    control->SetQuality(3);
-    control->SetLoop(true);
-    control->SetScale(L"showall");
-    control->SetBackgroundColor(0x00FF00);
-    EXPECT_GE(log.FindPrefix("call put_Quality 3"), 0) << log.Dump();
-    EXPECT_GE(log.FindPrefix("call put_Loop -1"), 0) << log.Dump();
-    EXPECT_GE(log.FindPrefix("call put_Scale showall"), 0) << log.Dump();
-    log.Clear();
-    EXPECT_EQ(control->Quality(), 3);
+    EXPECT_EQ(c.Quality(), 3);
     EXPECT_GE(log.FindPrefix("call get_Quality"), 0) << "the getter asks the object, not the copy";
-    EXPECT_TRUE(control->Loop());
-    EXPECT_EQ(control->Scale(), L"showall");
-}
-
-TEST_F(Container, CommandsSentToTheControlsWindowReachTheRuntime)
-{
-    auto control = MakeControl(form.Form());
-    control->HandleNeeded();
-    log.Clear();
-    SendMessageW(control->WindowHandle(), WM_COMMAND, FLASH_CMD_SHOW_ALL, 0);
-    EXPECT_GE(log.FindPrefix("command 20034 showall"), 0) << log.Dump();
+    EXPECT_TRUE(c.Loop());
+    EXPECT_EQ(c.Scale(), L"showall");
+    EXPECT_EQ(c.CurrentFrame(), 0);
+    EXPECT_FALSE(c.IsPlaying());
+    EXPECT_EQ((c.FlashVersion() >> 16) & 0xFF, 10);
 }
 
 // ---- version gating -------------------------------------------------------------------
