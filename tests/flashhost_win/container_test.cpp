@@ -548,14 +548,7 @@ TEST_F(Container, EventsReachTheirHandlersAndAFailingHandlerDoesNotStopTheNext)
     const int width = control->Width(), height = control->Height();
     std::vector<std::wstring> commands;
     std::vector<long> states, progress;
-    std::vector<std::string> reported;
-    swfp::tk::Application().OnException = [&](std::exception_ptr e) {
-        try {
-            std::rethrow_exception(e);
-        } catch (const std::exception& ex) {
-            reported.push_back(ex.what());
-        }
-    };
+    wintest::ExceptionReports reports;
     control->OnFSCommand = [&](TFlashPlayerControl& sender, const std::wstring& cmd, const std::wstring& args) {
         EXPECT_EQ(&sender, control.get());
         commands.push_back(cmd + L"|" + args);
@@ -577,12 +570,11 @@ TEST_F(Container, EventsReachTheirHandlersAndAFailingHandlerDoesNotStopTheNext)
     ASSERT_EQ(commands.size(), 2u) << log.Dump();
     EXPECT_EQ(commands[0], L"first|one");
     EXPECT_EQ(commands[1], L"second|two");
-    EXPECT_EQ(reported, (std::vector<std::string>{"handler failed"}));
+    EXPECT_EQ(reports.messages, (std::vector<std::string>{"handler failed"}));
     ASSERT_FALSE(states.empty());
     EXPECT_EQ(states.back(), 4);
     ASSERT_FALSE(progress.empty());
     EXPECT_EQ(progress.back(), 100);
-    swfp::tk::Application().OnException = nullptr;
 
     // With the movie there, the runtime asks for a new layout and confirms its position:
     // the container lays it out from the extent it gave, so nothing moves, and hands the

@@ -12,14 +12,6 @@ namespace wintest = swfp::wintest;
 
 namespace {
 
-// Counts the reports that reach the application's exception handler.
-class ReportCounter {
-public:
-    ReportCounter() { swfp::tk::Application().OnException = [this](std::exception_ptr) { ++count; }; }
-    ~ReportCounter() { swfp::tk::Application().OnException = nullptr; }
-    int count = 0;
-};
-
 // Answers the message boxes this thread shows while it lives: notes the caption and
 // the text of each as it is activated, and presses OK.
 class MessageBoxAnswerer {
@@ -71,7 +63,7 @@ TEST_P(FailingCreation, RaisesOnceOutOfWindowCreationAndLeavesNoWindow)
 {
     wintest::UseRuntimeModule(L"flash_standin.dll");
     wintest::TestForm form;
-    ReportCounter reports;
+    wintest::ExceptionReports reports;
     {
         wintest::StandinFault misbehave(GetParam().fault);
         auto control = std::make_unique<TFlashPlayerControl>(nullptr);
@@ -86,7 +78,7 @@ TEST_P(FailingCreation, RaisesOnceOutOfWindowCreationAndLeavesNoWindow)
         }
         EXPECT_FALSE(control->HandleAllocated());
     }
-    EXPECT_EQ(reports.count, 0) << "raised, not reported on the way";
+    EXPECT_TRUE(reports.messages.empty()) << "raised, not reported on the way";
     EXPECT_EQ(GetWindow(form.Form().WindowHandle(), GW_CHILD), nullptr) << "the object closed its window";
 }
 
@@ -113,7 +105,7 @@ TEST(FailurePaths, ExceptionInTheWindowProcedureShowsOops)
 {
     wintest::UseRuntimeModule(L"flash_standin.dll");
     wintest::TestForm form;
-    ReportCounter reports;
+    wintest::ExceptionReports reports;
     auto control = wintest::MakeControl(form.Form());
     control->SetBounds(0, 0, 300, 200);
     control->HandleNeeded();
@@ -129,7 +121,7 @@ TEST(FailurePaths, ExceptionInTheWindowProcedureShowsOops)
     // No caption of its own: the platform's default.
     EXPECT_EQ(boxes.seen, (std::vector<std::wstring>{L"Error|oops"}));
     EXPECT_EQ(result, 0);         // the message counts as handled
-    EXPECT_EQ(reports.count, 0);  // the box is the report; nothing else hears of it
+    EXPECT_TRUE(reports.messages.empty());  // the box is the report; nothing else hears of it
 
     // The control goes on working: the next press reaches the handler again, and shows nothing.
     fail = false;

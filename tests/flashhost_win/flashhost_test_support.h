@@ -5,7 +5,10 @@
 
 #include <windows.h>
 
+#include <exception>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "flashhost/FlashPlayerControl_win.h"
 #include "flashhost/kxSWFPlayer2_win.h"
@@ -13,6 +16,7 @@
 #include "tests/support_win/runtime_environment_win.h"
 #include "tests/support_win/standin_log_win.h"
 #include "tests/support_win/test_files_win.h"
+#include "toolkit/application_win.h"
 #include "toolkit/form_win.h"
 
 namespace swfp::wintest {
@@ -37,6 +41,29 @@ T* Poison()
 {
     return reinterpret_cast<T*>(static_cast<uintptr_t>(0xdeadbeef));
 }
+
+// Collects what reaches the application's exception handler while it lives: the
+// message of each report ("" for one that is no std::exception).
+class ExceptionReports {
+public:
+    ExceptionReports()
+    {
+        swfp::tk::Application().OnException = [this](std::exception_ptr e) {
+            try {
+                std::rethrow_exception(e);
+            } catch (const std::exception& ex) {
+                messages.push_back(ex.what());
+            } catch (...) {
+                messages.push_back("");
+            }
+        };
+    }
+    ~ExceptionReports() { swfp::tk::Application().OnException = nullptr; }
+    ExceptionReports(const ExceptionReports&) = delete;
+    ExceptionReports& operator=(const ExceptionReports&) = delete;
+
+    std::vector<std::string> messages;
+};
 
 // Maps another module for the life of this object, then the stand-in most tests use.
 class ScopedRuntimeModule {
