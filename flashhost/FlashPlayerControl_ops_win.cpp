@@ -352,14 +352,9 @@ void TFlashPlayerControl::SetMovie(const std::wstring& value)
 
 HRESULT STDMETHODCALLTYPE TFlashPlayerControlEventDispatch::QueryInterface(REFIID riid, void** object)
 {
-    if (!object) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == control_.controlDescription_->EventIID) {
-        *object = static_cast<IDispatch*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
+    IDispatch* self = this;
+    return swfp::win::QueryInterfaceFromTable(
+        riid, object, {{IID_IUnknown, self}, {IID_IDispatch, self}, {control_.controlDescription_->EventIID, self}});
 }
 
 ULONG STDMETHODCALLTYPE TFlashPlayerControlEventDispatch::AddRef() { return control_.AddRef(); }

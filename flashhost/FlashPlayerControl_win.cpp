@@ -224,31 +224,20 @@ TFlashPlayerControl::~TFlashPlayerControl()
 
 HRESULT STDMETHODCALLTYPE TFlashPlayerControl::QueryInterface(REFIID riid, void** object)
 {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (riid == IID_IUnknown || riid == IID_IOleClientSite)
-        *object = static_cast<IOleClientSite*>(this);
-    else if (riid == IID_IOleInPlaceSite)
-        *object = static_cast<IOleInPlaceSite*>(this);
-    else if (riid == IID_IOleInPlaceFrame)
-        *object = static_cast<IOleInPlaceFrame*>(frame_.get());
-    else if (riid == IID_IOleControlSite)
-        *object = static_cast<IOleControlSite*>(this);
-    else if (riid == IID_IDispatch)
-        *object = static_cast<IDispatch*>(this);
-    else if (riid == IID_IPropertyNotifySink)
-        *object = static_cast<IPropertyNotifySink*>(this);
-    else if (riid == IID_ISimpleFrameSite)
-        *object = static_cast<ISimpleFrameSite*>(this);
-    else
-        return E_NOINTERFACE;
-    AddRef();
-    return S_OK;
+    return swfp::win::QueryInterfaceFromTable(riid, object,
+                                              {{IID_IUnknown, static_cast<IOleClientSite*>(this)},
+                                               {IID_IOleClientSite, static_cast<IOleClientSite*>(this)},
+                                               {IID_IOleInPlaceSite, static_cast<IOleInPlaceSite*>(this)},
+                                               {IID_IOleInPlaceFrame, static_cast<IOleInPlaceFrame*>(frame_.get())},
+                                               {IID_IOleControlSite, static_cast<IOleControlSite*>(this)},
+                                               {IID_IDispatch, static_cast<IDispatch*>(this)},
+                                               {IID_IPropertyNotifySink, static_cast<IPropertyNotifySink*>(this)},
+                                               {IID_ISimpleFrameSite, static_cast<ISimpleFrameSite*>(this)}});
 }
 
 // The count is kept for the object's bookkeeping; the control's lifetime belongs to its owner.
-ULONG STDMETHODCALLTYPE TFlashPlayerControl::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&refCount_)); }
-ULONG STDMETHODCALLTYPE TFlashPlayerControl::Release() { return static_cast<ULONG>(InterlockedDecrement(&refCount_)); }
+ULONG STDMETHODCALLTYPE TFlashPlayerControl::AddRef() { return refCount_.Add(); }
+ULONG STDMETHODCALLTYPE TFlashPlayerControl::Release() { return refCount_.Drop(); }
 
 // ---- IOleClientSite ----------------------------------------------------------------
 

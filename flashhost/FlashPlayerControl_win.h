@@ -28,6 +28,7 @@
 #include "flashrt/content_manager_win.h"
 #include "flashrt/stream_adapter.h"
 #include "toolkit/control_win.h"
+#include "winbase/com_object_win.h"
 
 namespace flashhost {
 
@@ -105,7 +106,7 @@ public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
     ULONG STDMETHODCALLTYPE AddRef() override;
     ULONG STDMETHODCALLTYPE Release() override;
-    LONG RefCount() const { return refCount_; }
+    LONG RefCount() const { return refCount_.Value(); }
 
     // ---- IOleClientSite ----
     HRESULT STDMETHODCALLTYPE SaveObject() override;
@@ -349,7 +350,7 @@ private:
     template <class T> void SetProperty(FlashMember member, T& copy, const T& value);
 
     const TControlDescription* controlDescription_ = nullptr;
-    LONG refCount_ = 0;
+    swfp::win::RefCount refCount_{0};
     std::unique_ptr<TFlashPlayerControlEventDispatch> eventSink_;
     std::unique_ptr<InPlaceFrame> frame_;
     Microsoft::WRL::ComPtr<IOleObject> oleObject_;

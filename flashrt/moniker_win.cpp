@@ -32,32 +32,11 @@ long TMyMoniker::LiveCount() { return liveMonikers; }
 
 HRESULT STDMETHODCALLTYPE TMyMoniker::QueryInterface(REFIID riid, void** object)
 {
-    if (!object) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IMoniker) {
-        *object = static_cast<IMoniker*>(this);
-    } else if (riid == IID_IBinding) {
-        *object = static_cast<IBinding*>(this);
-    } else if (riid == IID_IBindStatusCallback) {
-        *object = static_cast<IBindStatusCallback*>(this);
-    } else {
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-}
-
-// The counts are not reported (0), as the runtime never relies on them.
-ULONG STDMETHODCALLTYPE TMyMoniker::AddRef()
-{
-    InterlockedIncrement(&RefCount);
-    return 0;
-}
-
-ULONG STDMETHODCALLTYPE TMyMoniker::Release()
-{
-    if (InterlockedDecrement(&RefCount) == 0) delete this;
-    return 0;
+    return swfp::win::QueryInterfaceFromTable(riid, object,
+                                              {{IID_IUnknown, static_cast<IMoniker*>(this)},
+                                               {IID_IMoniker, static_cast<IMoniker*>(this)},
+                                               {IID_IBinding, static_cast<IBinding*>(this)},
+                                               {IID_IBindStatusCallback, static_cast<IBindStatusCallback*>(this)}});
 }
 
 // ---- binding -----------------------------------------------------------------------

@@ -10,6 +10,8 @@
 #include <functional>
 #include <string>
 
+#include "winbase/com_object_win.h"
+
 namespace flashrt {
 
 // Hands out the registered stream of a URL once (nullptr when there is none).
@@ -17,14 +19,12 @@ using TakeStreamFunction = std::function<Microsoft::WRL::ComPtr<IStream>(const s
 
 inline constexpr ULONG kMovieChunkSize = 0x100000;
 
-class TMyMoniker final : public IMoniker, public IBinding, public IBindStatusCallback {
+class TMyMoniker final : public swfp::win::ComObject<IMoniker, IBinding, IBindStatusCallback> {
 public:
     TMyMoniker(std::string url, TakeStreamFunction takeStream);
 
     // IUnknown (shared by the three interfaces)
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
 
     // IPersist / IPersistStream
     HRESULT STDMETHODCALLTYPE GetClassID(CLSID* classId) override;
@@ -73,8 +73,7 @@ public:
     static long LiveCount();
 
 private:
-    ~TMyMoniker();
-    LONG RefCount = 1;
+    ~TMyMoniker() override;
     std::string URL;
     TakeStreamFunction TakeStream;
 };

@@ -27,33 +27,8 @@ long TISequentialStreamImplBasedOnTStream::LiveCount() { return liveSequentialAd
 
 HRESULT STDMETHODCALLTYPE TISequentialStreamImplBasedOnTStream::QueryInterface(REFIID riid, void** object)
 {
-    if (!object) return E_POINTER;
-    TLockGuard guard(Lock);
-    if (riid == IID_IUnknown || riid == IID_ISequentialStream) {
-        *object = static_cast<ISequentialStream*>(this);
-        ++RefCount;
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG STDMETHODCALLTYPE TISequentialStreamImplBasedOnTStream::AddRef()
-{
-    TLockGuard guard(Lock);
-    return ++RefCount;
-}
-
-ULONG STDMETHODCALLTYPE TISequentialStreamImplBasedOnTStream::Release()
-{
-    ULONG count;
-    {
-        TLockGuard guard(Lock);
-        count = --RefCount;
-    }
-    // The lock is left before the object (and the lock with it) goes away.
-    if (count == 0) delete this;
-    return count;
+    ISequentialStream* self = this;
+    return swfp::win::QueryInterfaceFromTable(riid, object, {{IID_IUnknown, self}, {IID_ISequentialStream, self}});
 }
 
 HRESULT STDMETHODCALLTYPE TISequentialStreamImplBasedOnTStream::Read(void* buffer, ULONG count, ULONG* read)
@@ -85,32 +60,9 @@ TIStreamImplBasedOnISequentialStream::TIStreamImplBasedOnISequentialStream(ISequ
 
 HRESULT STDMETHODCALLTYPE TIStreamImplBasedOnISequentialStream::QueryInterface(REFIID riid, void** object)
 {
-    if (!object) return E_POINTER;
-    TLockGuard guard(Lock);
-    if (riid == IID_IUnknown || riid == IID_ISequentialStream || riid == IID_IStream) {
-        *object = static_cast<IStream*>(this);
-        ++RefCount;
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG STDMETHODCALLTYPE TIStreamImplBasedOnISequentialStream::AddRef()
-{
-    TLockGuard guard(Lock);
-    return ++RefCount;
-}
-
-ULONG STDMETHODCALLTYPE TIStreamImplBasedOnISequentialStream::Release()
-{
-    ULONG count;
-    {
-        TLockGuard guard(Lock);
-        count = --RefCount;
-    }
-    if (count == 0) delete this;
-    return count;
+    IStream* self = this;
+    return swfp::win::QueryInterfaceFromTable(riid, object,
+                                              {{IID_IUnknown, self}, {IID_ISequentialStream, self}, {IID_IStream, self}});
 }
 
 HRESULT STDMETHODCALLTYPE TIStreamImplBasedOnISequentialStream::Read(void* buffer, ULONG count, ULONG* read)

@@ -1,6 +1,7 @@
 #pragma once
 // COM streams over the player's own streams, handed to the runtime. Readers may run
-// on the runtime's threads, so every call of both adapters holds the adapter's lock.
+// on the runtime's threads, so every call of both adapters holds the adapter's lock
+// and the reference counts change atomically.
 
 #include <windows.h>
 #include <objidl.h>
@@ -10,6 +11,7 @@
 #include <memory>
 
 #include "flashrt/stream_adapter.h"
+#include "winbase/com_object_win.h"
 
 namespace flashrt {
 
@@ -40,13 +42,11 @@ private:
 
 // ISequentialStream over a TStream that it owns; the stream dies with the adapter.
 // Starts with one reference, held by its creator.
-class TISequentialStreamImplBasedOnTStream final : public ISequentialStream {
+class TISequentialStreamImplBasedOnTStream final : public swfp::win::ComObject<ISequentialStream> {
 public:
     explicit TISequentialStreamImplBasedOnTStream(std::unique_ptr<TStream> stream);
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
     HRESULT STDMETHODCALLTYPE Read(void* buffer, ULONG count, ULONG* read) override;
     HRESULT STDMETHODCALLTYPE Write(const void* buffer, ULONG count, ULONG* written) override;
 
@@ -54,21 +54,18 @@ public:
     static long LiveCount();
 
 private:
-    ~TISequentialStreamImplBasedOnTStream();
-    ULONG RefCount = 1;
+    ~TISequentialStreamImplBasedOnTStream() override;
     TCriticalSection Lock;
     std::unique_ptr<TStream> Stream;
 };
 
 // IStream over an ISequentialStream: reading and writing only; the random-access
 // members answer E_NOTIMPL. Starts with one reference, held by its creator.
-class TIStreamImplBasedOnISequentialStream final : public IStream {
+class TIStreamImplBasedOnISequentialStream final : public swfp::win::ComObject<IStream> {
 public:
     explicit TIStreamImplBasedOnISequentialStream(ISequentialStream* inner);
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
     HRESULT STDMETHODCALLTYPE Read(void* buffer, ULONG count, ULONG* read) override;
     HRESULT STDMETHODCALLTYPE Write(const void* buffer, ULONG count, ULONG* written) override;
     HRESULT STDMETHODCALLTYPE Seek(LARGE_INTEGER move, DWORD origin, ULARGE_INTEGER* newPosition) override;
@@ -83,8 +80,7 @@ public:
     HRESULT STDMETHODCALLTYPE Clone(IStream** clone) override;
 
 private:
-    ~TIStreamImplBasedOnISequentialStream() = default;
-    ULONG RefCount = 1;
+    ~TIStreamImplBasedOnISequentialStream() override = default;
     TCriticalSection Lock;
     Microsoft::WRL::ComPtr<ISequentialStream> Inner;
 };

@@ -12,26 +12,11 @@ ConnectionPoint::ConnectionPoint(IConnectionPointContainer* container, const IID
   ModuleAddRef();
 }
 
+ConnectionPoint::~ConnectionPoint() { ModuleRelease(); }
+
 HRESULT STDMETHODCALLTYPE ConnectionPoint::QueryInterface(REFIID riid, void** out) {
-  if (!out) return E_POINTER;
-  if (riid == IID_IUnknown || riid == IID_IConnectionPoint) {
-    *out = static_cast<IConnectionPoint*>(this);
-    AddRef();
-    return S_OK;
-  }
-  *out = nullptr;
-  return E_NOINTERFACE;
-}
-
-ULONG STDMETHODCALLTYPE ConnectionPoint::AddRef() { return InterlockedIncrement(&refs_); }
-
-ULONG STDMETHODCALLTYPE ConnectionPoint::Release() {
-  ULONG n = InterlockedDecrement(&refs_);
-  if (n == 0) {
-    ModuleRelease();
-    delete this;
-  }
-  return n;
+  IConnectionPoint* self = this;
+  return swfp::win::QueryInterfaceFromTable(riid, out, {{IID_IUnknown, self}, {IID_IConnectionPoint, self}});
 }
 
 HRESULT STDMETHODCALLTYPE ConnectionPoint::GetConnectionInterface(IID* iid) {

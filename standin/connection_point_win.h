@@ -7,9 +7,11 @@
 
 #include <vector>
 
+#include "winbase/com_object_win.h"
+
 namespace standin {
 
-class ConnectionPoint final : public IConnectionPoint {
+class ConnectionPoint final : public swfp::win::ComObject<IConnectionPoint> {
  public:
   // container is not counted: the container owns its points and outlives them
   // as long as a sink does not hold a point past the container's Release.
@@ -17,8 +19,6 @@ class ConnectionPoint final : public IConnectionPoint {
   ConnectionPoint(IConnectionPointContainer* container, const IID& iid, const char* name);
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
   HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override;
   HRESULT STDMETHODCALLTYPE GetConnectionPointContainer(IConnectionPointContainer** out) override;
   HRESULT STDMETHODCALLTYPE Advise(IUnknown* sink, DWORD* cookie) override;
@@ -34,6 +34,8 @@ class ConnectionPoint final : public IConnectionPoint {
   size_t SinkCount() const { return sinks_.size(); }
 
  private:
+  ~ConnectionPoint() override;
+
   struct Sink {
     DWORD cookie;
     Microsoft::WRL::ComPtr<IUnknown> unknown;
@@ -41,7 +43,6 @@ class ConnectionPoint final : public IConnectionPoint {
   // A copy, so a sink that unadvises while being called does not disturb the walk.
   std::vector<Sink> Snapshot() const { return sinks_; }
 
-  LONG refs_ = 1;
   IConnectionPointContainer* container_;
   IID iid_;
   const char* name_;

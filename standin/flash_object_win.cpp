@@ -51,26 +51,20 @@ HRESULT FlashObject::Create(REFIID riid, void** out) {
 }
 
 HRESULT STDMETHODCALLTYPE FlashObject::QueryInterface(REFIID riid, void** out) {
-  if (!out) return E_POINTER;
-  *out = nullptr;
-  if (riid == IID_IUnknown || riid == IID_IOleObject) *out = static_cast<IOleObject*>(this);
-  else if (riid == IID_IShockwaveFlash || riid == IID_IDispatch) *out = static_cast<FlashInterface*>(this);
-  else if (riid == IID_IOleInPlaceObject || riid == IID_IOleWindow) *out = static_cast<IOleInPlaceObject*>(this);
-  else if (riid == IID_IOleInPlaceActiveObject) *out = static_cast<IOleInPlaceActiveObject*>(this);
-  else if (riid == IID_IOleControl) *out = static_cast<IOleControl*>(this);
-  else if (riid == IID_IPersistStreamInit || riid == IID_IPersist) *out = static_cast<IPersistStreamInit*>(this);
-  else if (riid == IID_IConnectionPointContainer) *out = static_cast<IConnectionPointContainer*>(this);
-  else return E_NOINTERFACE;
-  AddRef();
-  return S_OK;
-}
-
-ULONG STDMETHODCALLTYPE FlashObject::AddRef() { return InterlockedIncrement(&refs_); }
-
-ULONG STDMETHODCALLTYPE FlashObject::Release() {
-  ULONG n = InterlockedDecrement(&refs_);
-  if (n == 0) delete this;
-  return n;
+  IOleObject* self = this;
+  return swfp::win::QueryInterfaceFromTable(
+      riid, out,
+      {{IID_IUnknown, self},
+       {IID_IOleObject, self},
+       {IID_IShockwaveFlash, static_cast<FlashInterface*>(this)},
+       {IID_IDispatch, static_cast<FlashInterface*>(this)},
+       {IID_IOleInPlaceObject, static_cast<IOleInPlaceObject*>(this)},
+       {IID_IOleWindow, static_cast<IOleInPlaceObject*>(this)},
+       {IID_IOleInPlaceActiveObject, static_cast<IOleInPlaceActiveObject*>(this)},
+       {IID_IOleControl, static_cast<IOleControl*>(this)},
+       {IID_IPersistStreamInit, static_cast<IPersistStreamInit*>(this)},
+       {IID_IPersist, static_cast<IPersistStreamInit*>(this)},
+       {IID_IConnectionPointContainer, static_cast<IConnectionPointContainer*>(this)}});
 }
 
 // ---- IDispatch: members are reached through the vtable only ----------------------

@@ -22,6 +22,7 @@
 #include "standin/playback.h"
 #include "standin/swf_movie.h"
 #include "standin/view_rect.h"
+#include "winbase/com_object_win.h"
 
 namespace standin {
 
@@ -36,20 +37,14 @@ using FlashInterface = IShockwaveFlashV4;
 using FlashInterface = IShockwaveFlash;
 #endif
 
-class FlashObject final : public FlashInterface,
-                          public IOleObject,
-                          public IOleInPlaceObject,
-                          public IOleInPlaceActiveObject,
-                          public IOleControl,
-                          public IPersistStreamInit,
-                          public IConnectionPointContainer {
+class FlashObject final : public swfp::win::ComObject<FlashInterface, IOleObject, IOleInPlaceObject,
+                                                       IOleInPlaceActiveObject, IOleControl, IPersistStreamInit,
+                                                       IConnectionPointContainer> {
  public:
   static HRESULT Create(REFIID riid, void** out);
 
   // IUnknown
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
 
   // IDispatch (the scripting interface is called through its vtable)
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
@@ -193,7 +188,7 @@ class FlashObject final : public FlashInterface,
 
  private:
   FlashObject();
-  ~FlashObject();
+  ~FlashObject() override;
 
   // Movie loading: put_Movie and LoadMovie only record the location and post a
   // message to the object's own window; the fetch runs from that message (or on
@@ -239,7 +234,6 @@ class FlashObject final : public FlashInterface,
   void OnCommand(WORD id);
   void Paint(HDC dc, const RECT& client);
 
-  LONG refs_ = 1;
   Microsoft::WRL::ComPtr<IOleClientSite> clientSite_;
   Microsoft::WRL::ComPtr<IOleInPlaceSite> inPlaceSite_;
   Microsoft::WRL::ComPtr<IOleControlSite> controlSite_;

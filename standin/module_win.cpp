@@ -7,6 +7,7 @@
 #include "flashhost/flash_interfaces_win.h"
 #include "standin/flash_object_win.h"
 #include "standin/observation_log.h"
+#include "winbase/com_object_win.h"
 
 namespace standin {
 namespace {
@@ -14,23 +15,11 @@ namespace {
 HINSTANCE g_instance = nullptr;
 LONG g_moduleRefs = 0;
 
-class ClassFactory final : public IClassFactory {
+class ClassFactory final : public swfp::win::ComObject<IClassFactory> {
  public:
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-    if (!out) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IClassFactory) {
-      *out = static_cast<IClassFactory*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&refs_); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    ULONG n = InterlockedDecrement(&refs_);
-    if (n == 0) delete this;
-    return n;
+    IClassFactory* self = this;
+    return swfp::win::QueryInterfaceFromTable(riid, out, {{IID_IUnknown, self}, {IID_IClassFactory, self}});
   }
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** out) override {
     if (!out) return E_POINTER;
@@ -43,10 +32,7 @@ class ClassFactory final : public IClassFactory {
     return S_OK;
   }
   ClassFactory() { ModuleAddRef(); }
-  ~ClassFactory() { ModuleRelease(); }
-
- private:
-  LONG refs_ = 1;
+  ~ClassFactory() override { ModuleRelease(); }
 };
 
 constexpr wchar_t kClsidKey[] = L"CLSID\\{D27CDB6E-AE6D-11CF-96B8-444553540000}";

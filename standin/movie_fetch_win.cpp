@@ -7,6 +7,7 @@
 #include "standin/movie_location.h"
 #include "standin/observation_log.h"
 #include "standin/com_adopt_win.h"
+#include "winbase/com_object_win.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -37,25 +38,13 @@ void Append(std::vector<uint8_t>& bytes, const uint8_t* data, size_t count) {
 // Receives the data of one binding. Every OnDataAvailable drains the stream it
 // is given: urlmon hands the same stream with a growing total, other monikers a
 // fresh stream per chunk; draining serves both. The end is OnStopBinding.
-class BindCallback final : public IBindStatusCallback {
+class BindCallback final : public swfp::win::ComObject<IBindStatusCallback> {
  public:
   explicit BindCallback(const FetchProgress& progress) : progress_(progress) {}
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
-    if (!out) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IBindStatusCallback) {
-      *out = static_cast<IBindStatusCallback*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&refs_); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    ULONG n = InterlockedDecrement(&refs_);
-    if (n == 0) delete this;
-    return n;
+    IBindStatusCallback* self = this;
+    return swfp::win::QueryInterfaceFromTable(riid, out, {{IID_IUnknown, self}, {IID_IBindStatusCallback, self}});
   }
 
   HRESULT STDMETHODCALLTYPE OnStartBinding(DWORD, IBinding*) override { return S_OK; }
@@ -104,8 +93,7 @@ class BindCallback final : public IBindStatusCallback {
   HRESULT stopResult_ = S_OK;
 
  private:
-  ~BindCallback() = default;
-  LONG refs_ = 1;
+  ~BindCallback() override = default;
   const FetchProgress& progress_;
 };
 

@@ -18,6 +18,7 @@
 #include "flashrt/content_manager_win.h"
 #include "flashrt/moniker_win.h"
 #include "flashrt/stream_adapter_win.h"
+#include "winbase/com_object_win.h"
 #include "tests/support_win/test_files_win.h"
 #include "winbase/handles_win.h"
 
@@ -54,7 +55,7 @@ public:
     HRESULT answerToData = S_OK;
     bool keepStreams = false;
     bool formatOk = true;
-    LONG refs = 1;
+    swfp::win::RefCount refs{1};
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override
     {
@@ -66,8 +67,8 @@ public:
         *object = nullptr;
         return E_NOINTERFACE;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&refs); }
-    ULONG STDMETHODCALLTYPE Release() override { return InterlockedDecrement(&refs); }  // lives on the stack
+    ULONG STDMETHODCALLTYPE AddRef() override { return refs.Add(); }
+    ULONG STDMETHODCALLTYPE Release() override { return refs.Drop(); }  // lives on the stack
     HRESULT STDMETHODCALLTYPE OnStartBinding(DWORD, IBinding*) override
     {
         calls.push_back("start");

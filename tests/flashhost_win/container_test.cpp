@@ -6,41 +6,28 @@
 #include <olectl.h>
 
 #include <algorithm>
+#include <functional>
 #include <optional>
 
 #include "flashhost/FlashPlayerControl_win.h"
 #include "tests/support/swf_writer.h"
 #include "tests/flashhost_win/flashhost_test_support.h"
 #include "toolkit/application_win.h"
+#include "winbase/handles_win.h"
 
 using namespace flashhost;
 using Microsoft::WRL::ComPtr;
 using swfp::wintest::StandinLog;
 namespace wintest = swfp::wintest;
 
-namespace {
-
-std::unique_ptr<TFlashPlayerControl> MakeControl(swfp::tk::TForm& form)
-{
-    auto control = std::make_unique<TFlashPlayerControl>(nullptr);
-    control->SetName("plr");
-    control->SetParent(&form);
-    return control;
-}
-
-template <class T>
-T* Poison()
-{
-    return reinterpret_cast<T*>(static_cast<uintptr_t>(0xdeadbeef));
-}
-
-}  // namespace
+using wintest::MakeControl;
+using wintest::Poison;
 
 // ---- without any runtime module ----------------------------------------------------
 
 TEST(NoModule, PlainWindowKeepsCopiesAndMethodsRaise)
 {
-    wintest::UseRuntimeModule(L"");
+    wintest::ScopedRuntimeModule none(L"");
     wintest::TestForm form;
     auto control = MakeControl(form.Form());
     EXPECT_FALSE(control->HasOleObject());
@@ -72,16 +59,13 @@ TEST(NoModule, PlainWindowKeepsCopiesAndMethodsRaise)
     HWND hwnd = control->Handle();
     ASSERT_TRUE(IsWindow(hwnd));
     EXPECT_EQ(GetParent(hwnd), form.Form().WindowHandle());
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bmp = CreateCompatibleBitmap(screen, 100, 100);
-    HGDIOBJ old = SelectObject(dc, bmp);
-    control->Perform(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
-    EXPECT_EQ(GetPixel(dc, 10, 10), GetSysColor(COLOR_WINDOW));
-    SelectObject(dc, old);
-    DeleteObject(bmp);
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
+    swfp::win::UniqueDC screen(CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr));
+    swfp::win::UniqueDC dc(CreateCompatibleDC(screen.get()));
+    swfp::win::UniqueGdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen.get(), 100, 100));
+    const HGDIOBJ old = SelectObject(dc.get(), bitmap.get());
+    control->Perform(WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.get()), PRF_CLIENT);
+    EXPECT_EQ(GetPixel(dc.get(), 10, 10), GetSysColor(COLOR_WINDOW));
+    SelectObject(dc.get(), old);
 }
 
 // ---- the container contract ---------------------------------------------------------
@@ -152,7 +136,9 @@ TEST_F(Container, ReferenceCountIsSharedAndNeverFreesTheControl)
     site->AddRef();
 }
 
-TEST_F(Container, SiteMethodsAnswerWithTheirFixedResults)
+// The answers the runtime acts on: out-parameters cleared on failure, the windows it
+// parents to, no tool space, keys left to the container, and coordinate conversion.
+TEST_F(Container, SiteMethodsAnswerWhatTheRuntimeActsOn)
 {
     auto control = MakeControl(form.Form());
     IOleClientSite* client = control.get();
@@ -162,14 +148,9 @@ TEST_F(Container, SiteMethodsAnswerWithTheirFixedResults)
     IOleContainer* container = Poison<IOleContainer>();
     EXPECT_EQ(client->GetContainer(&container), E_NOINTERFACE);
     EXPECT_EQ(container, nullptr);
-    EXPECT_EQ(client->SaveObject(), S_OK);
-    EXPECT_EQ(client->OnShowWindow(TRUE), S_OK);
 
     IOleInPlaceSite* site = control.get();
     EXPECT_EQ(site->CanInPlaceActivate(), S_OK);
-    EXPECT_EQ(site->ContextSensitiveHelp(TRUE), S_OK);
-    EXPECT_EQ(site->Scroll(SIZE{1, 1}), E_NOTIMPL);
-    EXPECT_EQ(site->DiscardUndoState(), E_NOTIMPL);
     HWND parent = Poison<HWND__>();
     EXPECT_EQ(site->GetWindow(&parent), S_OK);
     EXPECT_EQ(parent, form.Form().WindowHandle());
@@ -180,10 +161,6 @@ TEST_F(Container, SiteMethodsAnswerWithTheirFixedResults)
     BORDERWIDTHS widths{};
     EXPECT_EQ(frame->GetBorder(&border), INPLACE_E_NOTOOLSPACE);
     EXPECT_EQ(frame->RequestBorderSpace(&widths), INPLACE_E_NOTOOLSPACE);
-    EXPECT_EQ(frame->SetBorderSpace(&widths), E_NOTIMPL);
-    EXPECT_EQ(frame->SetActiveObject(nullptr, nullptr), S_OK);
-    EXPECT_EQ(frame->SetStatusText(L"x"), S_OK);
-    EXPECT_EQ(frame->EnableModeless(TRUE), S_OK);
     MSG msg{};
     EXPECT_EQ(frame->TranslateAccelerator(&msg, 0), S_FALSE);
     HWND top = nullptr;
@@ -191,11 +168,7 @@ TEST_F(Container, SiteMethodsAnswerWithTheirFixedResults)
     EXPECT_EQ(top, form.Form().WindowHandle()) << "the frame window is the top-level parent";
 
     IOleControlSite* controlSite = control.get();
-    EXPECT_EQ(controlSite->OnControlInfoChanged(), E_NOTIMPL);
-    EXPECT_EQ(controlSite->LockInPlaceActive(TRUE), E_NOTIMPL);
     EXPECT_EQ(controlSite->TranslateAccelerator(&msg, 0), E_NOTIMPL);
-    EXPECT_EQ(controlSite->OnFocus(TRUE), E_NOTIMPL);
-    EXPECT_EQ(controlSite->ShowPropertyFrame(), E_NOTIMPL);
     IDispatch* extended = Poison<IDispatch>();
     EXPECT_EQ(controlSite->GetExtendedControl(&extended), E_NOTIMPL);
     EXPECT_EQ(extended, nullptr);
@@ -210,15 +183,6 @@ TEST_F(Container, SiteMethodsAnswerWithTheirFixedResults)
     EXPECT_EQ(controlSite->TransformCoords(&himetric, &point, XFORMCOORDS_CONTAINERTOHIMETRIC), S_OK);
     EXPECT_EQ(himetric.x, 26);
     EXPECT_EQ(himetric.y, 2540);
-
-    IPropertyNotifySink* notify = control.get();
-    EXPECT_EQ(notify->OnChanged(1), S_OK);
-    EXPECT_EQ(notify->OnRequestEdit(1), S_OK);
-    ISimpleFrameSite* simple = control.get();
-    LRESULT r = 0;
-    DWORD cookie = 0;
-    EXPECT_EQ(simple->PreMessageFilter(nullptr, 0, 0, 0, &r, &cookie), S_OK);
-    EXPECT_EQ(simple->PostMessageFilter(nullptr, 0, 0, 0, &r, cookie), S_OK);
 }
 
 TEST_F(Container, WithoutParentTheSiteHasNoWindow)
@@ -229,41 +193,35 @@ TEST_F(Container, WithoutParentTheSiteHasNoWindow)
     EXPECT_EQ(window, nullptr);
 }
 
-TEST_F(Container, AmbientPropertiesAnswerOnlyPropertyGets)
+// The runtime reads the ambient properties once it has a site; its log shows what it
+// was told. The values and refusals the log cannot show are asked for here.
+TEST_F(Container, TheRuntimeReadsTheAmbientPropertiesAndOnlyPropertyGetsAreAnswered)
 {
     auto control = MakeControl(form.Form());
+    for (const char* line : {"ambient UserMode -1", "ambient UIDead 0", "ambient MessageReflect -1",
+                             "ambient DisplayName plr", "ambient ShowGrabHandles 0", "ambient ShowHatching 0",
+                             "ambient SupportsMnemonics -1", "ambient AutoClip -1"})
+        EXPECT_TRUE(log.HasLine(line)) << line << log.Dump();
+    for (const char* prefix : {"ambient Font ", "ambient BackColor ", "ambient ForeColor ", "ambient LocaleID "})
+        EXPECT_TRUE(log.HasPrefix(prefix)) << prefix << log.Dump();
+    EXPECT_FALSE(log.HasPrefix("ambient none")) << log.Dump();
+
     IDispatch* ambient = control.get();
-    UINT count = 0xdeadbeef;
-    EXPECT_EQ(ambient->GetTypeInfoCount(&count), S_OK);
-    EXPECT_EQ(count, 0u);
-    ITypeInfo* info = Poison<ITypeInfo>();
-    EXPECT_EQ(ambient->GetTypeInfo(0, 0, &info), E_NOTIMPL);
-    EXPECT_EQ(info, nullptr);
     DISPID id = 0;
     LPOLESTR name = const_cast<LPOLESTR>(L"UserMode");
     EXPECT_EQ(ambient->GetIDsOfNames(IID_NULL, &name, 1, 0, &id), E_NOTIMPL);
-
     DISPPARAMS none{nullptr, nullptr, 0, 0};
     auto get = [&](DISPID which, VARIANT& v, WORD flags = DISPATCH_PROPERTYGET) {
         VariantInit(&v);
         return ambient->Invoke(which, IID_NULL, 0, flags, &none, &v, nullptr, nullptr);
     };
     VARIANT v;
-    const struct { DISPID id; bool value; } truths[] = {{-706, true}, {-709, true}, {-710, false}, {-711, false},
-                                                       {-712, false}, {-714, true}, {-715, true}};
-    for (const auto& t : truths) {
-        EXPECT_EQ(get(t.id, v), S_OK) << t.id;
-        EXPECT_EQ(v.vt, VT_BOOL) << t.id;
-        EXPECT_EQ(v.boolVal, t.value ? VARIANT_TRUE : VARIANT_FALSE) << t.id;
-    }
+    EXPECT_EQ(get(-709, v), S_OK);  // UserMode, as a property get
+    EXPECT_EQ(v.vt, VT_BOOL);
     control->SetColor(0x123456);
     EXPECT_EQ(get(-701, v), S_OK);
     EXPECT_EQ(v.vt, VT_I4);
     EXPECT_EQ(v.lVal, 0x123456);
-    EXPECT_EQ(get(-702, v), S_OK);
-    ASSERT_EQ(v.vt, VT_BSTR);
-    EXPECT_STREQ(v.bstrVal, L"plr");
-    VariantClear(&v);
     EXPECT_EQ(get(-705, v), S_OK);
     EXPECT_EQ(v.lVal, static_cast<LONG>(GetUserDefaultLCID()));
     EXPECT_EQ(get(-703, v), S_OK);
@@ -277,18 +235,6 @@ TEST_F(Container, AmbientPropertiesAnswerOnlyPropertyGets)
     EXPECT_EQ(get(-709, v, DISPATCH_METHOD), DISP_E_MEMBERNOTFOUND);
     EXPECT_EQ(ambient->Invoke(-709, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, nullptr, nullptr, nullptr),
               DISP_E_MEMBERNOTFOUND);
-}
-
-TEST_F(Container, TheRuntimeReadsTheAmbientPropertiesOnceItHasASite)
-{
-    auto control = MakeControl(form.Form());
-    for (const char* line : {"ambient UserMode -1", "ambient UIDead 0", "ambient MessageReflect -1",
-                             "ambient DisplayName plr", "ambient ShowGrabHandles 0", "ambient ShowHatching 0",
-                             "ambient SupportsMnemonics -1", "ambient AutoClip -1"})
-        EXPECT_TRUE(log.HasLine(line)) << line << log.Dump();
-    for (const char* prefix : {"ambient Font ", "ambient BackColor ", "ambient ForeColor ", "ambient LocaleID "})
-        EXPECT_TRUE(log.HasPrefix(prefix)) << prefix << log.Dump();
-    EXPECT_FALSE(log.HasPrefix("ambient none")) << log.Dump();
 }
 
 TEST_F(Container, TheObjectHearsWhenTheFormsFontOrFollowedColourChanges)
@@ -502,119 +448,96 @@ TEST_F(Container, OneControlOfAFormIsUIActiveAtATime)
 
 // ---- operations -----------------------------------------------------------------------
 
-TEST_F(Container, MethodsAndPropertiesReachTheirMembers)
+// Each method, property and window command, alone, reaches its member of the object.
+TEST_F(Container, MethodsPropertiesAndCommandsReachTheirMembers)
 {
     auto control = MakeControl(form.Form());
     control->HandleNeeded();
+    TFlashPlayerControl& c = *control;
+    const struct {
+        std::function<void()> call;
+        const char* logged;
+    } calls[] = {
+        {[&] { c.Rewind(); }, "call Rewind"},
+        {[&] { c.StopPlay(); }, "call StopPlay"},
+        {[&] { c.SetZoomRect(0, 0, 11000, 8000); }, "call SetZoomRect 0 0 11000 8000"},
+        {[&] { c.Zoom(50); }, "call Zoom 50"},
+        {[&] { c.Pan(1, 2, 1); }, "call Pan 1 2 1"},
+        {[&] { c.GotoFrame(0); }, "call GotoFrame 0"},
+        {[&] { c.SetQuality(3); }, "call put_Quality 3"},
+        {[&] { c.SetLoop(true); }, "call put_Loop -1"},
+        {[&] { c.SetScale(L"showall"); }, "call put_Scale showall"},
+        {[&] { SendMessageW(c.WindowHandle(), WM_COMMAND, FLASH_CMD_SHOW_ALL, 0); }, "command 20034 showall"},
+    };
+    for (const auto& call : calls) {
+        log.Clear();
+        call.call();
+        EXPECT_TRUE(log.HasPrefix(call.logged)) << call.logged << log.Dump();
+    }
     log.Clear();
-    control->Rewind();
-    control->StopPlay();
-    control->SetZoomRect(0, 0, 11000, 8000);
-    control->Zoom(50);
-    control->Pan(1, 2, 1);
-    control->GotoFrame(0);
-    EXPECT_EQ(control->CurrentFrame(), 0);
-    EXPECT_FALSE(control->IsPlaying());
-    EXPECT_EQ((control->FlashVersion() >> 16) & 0xFF, 10);
-    const int rewind = log.FindPrefix("call Rewind");
-    EXPECT_GE(rewind, 0) << log.Dump();
-    EXPECT_GT(log.FindPrefix("call StopPlay"), rewind);
-    EXPECT_GE(log.FindPrefix("call SetZoomRect 0 0 11000 8000"), 0);
-    EXPECT_GE(log.FindPrefix("call Zoom 50"), 0);
-    EXPECT_GE(log.FindPrefix("call Pan 1 2 1"), 0);
-    EXPECT_GE(log.FindPrefix("call GotoFrame 0"), 0);
-
-    log.Clear();
-    control->SetQuality(3);
-    control->SetLoop(true);
-    control->SetScale(L"showall");
-    control->SetBackgroundColor(0x00FF00);
-    EXPECT_GE(log.FindPrefix("call put_Quality 3"), 0) << log.Dump();
-    EXPECT_GE(log.FindPrefix("call put_Loop -1"), 0) << log.Dump();
-    EXPECT_GE(log.FindPrefix("call put_Scale showall"), 0) << log.Dump();
-    log.Clear();
-    EXPECT_EQ(control->Quality(), 3);
+    EXPECT_EQ(c.Quality(), 3);
     EXPECT_GE(log.FindPrefix("call get_Quality"), 0) << "the getter asks the object, not the copy";
-    EXPECT_TRUE(control->Loop());
-    EXPECT_EQ(control->Scale(), L"showall");
-}
-
-TEST_F(Container, CommandsSentToTheControlsWindowReachTheRuntime)
-{
-    auto control = MakeControl(form.Form());
-    control->HandleNeeded();
-    log.Clear();
-    SendMessageW(control->WindowHandle(), WM_COMMAND, FLASH_CMD_SHOW_ALL, 0);
-    EXPECT_GE(log.FindPrefix("command 20034 showall"), 0) << log.Dump();
+    EXPECT_TRUE(c.Loop());
+    EXPECT_EQ(c.Scale(), L"showall");
+    EXPECT_EQ(c.CurrentFrame(), 0);
+    EXPECT_FALSE(c.IsPlaying());
+    EXPECT_EQ((c.FlashVersion() >> 16) & 0xFF, 10);
 }
 
 // ---- version gating -------------------------------------------------------------------
 
-class VersionGating : public ::testing::Test {
-protected:
-    StandinLog log;
-    wintest::TestForm form;
-    static void TearDownTestSuite() { wintest::UseRuntimeModule(L"flash_standin.dll"); }
+// Every case assigns the same members; the object's log shows which reached it. Members
+// the layout lacks keep the assigned value in the control.
+struct GatingCase {
+    const char* name;
+    const wchar_t* module;
+    int major;  // as the control counts it
+    std::vector<std::string> forwarded, kept;
 };
 
-TEST_F(VersionGating, VersionSixStoresButDoesNotForwardTheLaterMembers)
-{
-    wintest::UseRuntimeModule(L"flash_standin_v6.dll");
-    auto control = MakeControl(form.Form());
-    ASSERT_TRUE(control->HasOleObject());
-    EXPECT_EQ(control->GetFlashMajorVersion(), 6);
-    log.Clear();
-    control->SetSWRemote(L"remote");
-    control->SetFlashVars(L"a=1");
-    control->SetQuality(2);
-    EXPECT_LT(log.FindPrefix("call put_SWRemote"), 0) << log.Dump();
-    EXPECT_LT(log.FindPrefix("call put_FlashVars"), 0) << log.Dump();
-    EXPECT_GE(log.FindPrefix("call put_Quality 2"), 0) << log.Dump();
-    EXPECT_EQ(control->SWRemote(), L"remote");
-    EXPECT_EQ(control->FlashVars(), L"a=1");
-    EXPECT_EQ(control->TGetPropertyAsNumber(L"/", 1), 0.0);
-    EXPECT_LT(log.FindPrefix("call TGetPropertyAsNumber"), 0);
-}
+const GatingCase kGatingCases[] = {
+    {"VersionSix", L"flash_standin_v6.dll", 6, {"call put_Quality 2"},
+     {"call put_SWRemote", "call put_FlashVars", "call put_AllowScriptAccess", "call put_MovieData",
+      "call get_MovieData", "call TGetPropertyAsNumber"}},
+    {"VersionSeven", L"flash_standin_v7.dll", 7,
+     {"call put_Quality 2", "call put_SWRemote remote", "call put_FlashVars v=1", "call put_AllowScriptAccess always",
+      "call put_MovieData data", "call get_MovieData", "call TGetPropertyAsNumber"},
+     {}},
+    {"VersionNineCountsAsEight", L"flash_standin_v9.dll", 8,
+     {"call put_Quality 2", "call put_SWRemote remote", "call put_FlashVars v=1", "call put_AllowScriptAccess always"},
+     {"call put_MovieData", "call get_MovieData", "call TGetPropertyAsNumber"}},
+};
 
-TEST_F(VersionGating, VersionSevenForwardsItsWholeTail)
+class VersionGating : public ::testing::TestWithParam<GatingCase> {};
+
+TEST_P(VersionGating, ForwardsTheMembersOfTheObjectsLayoutAndKeepsTheRest)
 {
-    wintest::UseRuntimeModule(L"flash_standin_v7.dll");
+    const GatingCase& c = GetParam();
+    wintest::ScopedRuntimeModule module(c.module);
+    StandinLog log;
+    wintest::TestForm form;
     auto control = MakeControl(form.Form());
     ASSERT_TRUE(control->HasOleObject());
-    EXPECT_EQ(control->GetFlashMajorVersion(), 7);
+    EXPECT_EQ(control->GetFlashMajorVersion(), c.major);
     log.Clear();
-    control->SetSWRemote(L"r7");
-    control->SetFlashVars(L"v=7");
+    control->SetQuality(2);
+    control->SetSWRemote(L"remote");
+    control->SetFlashVars(L"v=1");
     control->SetAllowScriptAccess(L"always");
     control->SetMovieData(L"data");
-    EXPECT_GE(log.FindPrefix("call put_SWRemote r7"), 0) << log.Dump();
-    EXPECT_GE(log.FindPrefix("call put_FlashVars v=7"), 0) << log.Dump();
-    EXPECT_GE(log.FindPrefix("call put_AllowScriptAccess always"), 0) << log.Dump();
-    EXPECT_GE(log.FindPrefix("call put_MovieData data"), 0) << log.Dump();
-    log.Clear();
+    EXPECT_EQ(control->SWRemote(), L"remote");
+    EXPECT_EQ(control->FlashVars(), L"v=1");
     EXPECT_EQ(control->MovieData(), L"data");
-    EXPECT_GE(log.FindPrefix("call get_MovieData"), 0) << log.Dump();
-    control->TGetPropertyAsNumber(L"/", 1);
-    EXPECT_GE(log.FindPrefix("call TGetPropertyAsNumber"), 0) << log.Dump();
+    const double number = control->TGetPropertyAsNumber(L"/", 1);
+    for (const std::string& line : c.forwarded) EXPECT_TRUE(log.HasPrefix(line)) << line << log.Dump();
+    for (const std::string& line : c.kept) EXPECT_FALSE(log.HasPrefix(line)) << line << log.Dump();
+    if (!c.kept.empty()) {
+        EXPECT_EQ(number, 0.0) << "a member the layout lacks answers nothing";
+    }
 }
 
-TEST_F(VersionGating, VersionNineCountsAsEight)
-{
-    wintest::UseRuntimeModule(L"flash_standin_v9.dll");
-    auto control = MakeControl(form.Form());
-    ASSERT_TRUE(control->HasOleObject());
-    EXPECT_EQ(control->GetFlashMajorVersion(), 8);
-    log.Clear();
-    control->SetFlashVars(L"v=9");
-    control->SetAllowScriptAccess(L"never");
-    control->SetMovieData(L"kept");
-    EXPECT_GE(log.FindPrefix("call put_FlashVars v=9"), 0) << log.Dump();
-    EXPECT_GE(log.FindPrefix("call put_AllowScriptAccess never"), 0) << log.Dump();
-    EXPECT_LT(log.FindPrefix("call put_MovieData"), 0) << log.Dump();
-    EXPECT_EQ(control->MovieData(), L"kept");
-    EXPECT_EQ(control->TGetPropertyAsNumber(L"/", 1), 0.0);
-    EXPECT_LT(log.FindPrefix("call TGetPropertyAsNumber"), 0) << log.Dump();
-}
+INSTANTIATE_TEST_SUITE_P(Layouts, VersionGating, ::testing::ValuesIn(kGatingCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // ---- events ---------------------------------------------------------------------------
 
@@ -625,14 +548,7 @@ TEST_F(Container, EventsReachTheirHandlersAndAFailingHandlerDoesNotStopTheNext)
     const int width = control->Width(), height = control->Height();
     std::vector<std::wstring> commands;
     std::vector<long> states, progress;
-    std::vector<std::string> reported;
-    swfp::tk::Application().OnException = [&](std::exception_ptr e) {
-        try {
-            std::rethrow_exception(e);
-        } catch (const std::exception& ex) {
-            reported.push_back(ex.what());
-        }
-    };
+    wintest::ExceptionReports reports;
     control->OnFSCommand = [&](TFlashPlayerControl& sender, const std::wstring& cmd, const std::wstring& args) {
         EXPECT_EQ(&sender, control.get());
         commands.push_back(cmd + L"|" + args);
@@ -654,12 +570,11 @@ TEST_F(Container, EventsReachTheirHandlersAndAFailingHandlerDoesNotStopTheNext)
     ASSERT_EQ(commands.size(), 2u) << log.Dump();
     EXPECT_EQ(commands[0], L"first|one");
     EXPECT_EQ(commands[1], L"second|two");
-    EXPECT_EQ(reported, (std::vector<std::string>{"handler failed"}));
+    EXPECT_EQ(reports.messages, (std::vector<std::string>{"handler failed"}));
     ASSERT_FALSE(states.empty());
     EXPECT_EQ(states.back(), 4);
     ASSERT_FALSE(progress.empty());
     EXPECT_EQ(progress.back(), 100);
-    swfp::tk::Application().OnException = nullptr;
 
     // With the movie there, the runtime asks for a new layout and confirms its position:
     // the container lays it out from the extent it gave, so nothing moves, and hands the
@@ -696,26 +611,28 @@ TEST_F(Container, TheEventSinkAnswersItsInterfacesAndCountsOnTheControl)
 
     ComPtr<IDispatch> dispatch;
     ASSERT_EQ(sink.As(&dispatch), S_OK);
-    UINT count = 0xdeadbeef;
-    EXPECT_EQ(dispatch->GetTypeInfoCount(&count), S_OK);
-    EXPECT_EQ(count, 0u);
-    DISPID id;
-    LPOLESTR name = const_cast<LPOLESTR>(L"FSCommand");
-    EXPECT_EQ(dispatch->GetIDsOfNames(IID_NULL, &name, 1, 0, &id), E_NOTIMPL);
     // Unknown events and events without a handler are accepted and ignored.
     DISPPARAMS none{nullptr, nullptr, 0, 0};
     EXPECT_EQ(dispatch->Invoke(4242, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr), S_OK);
     EXPECT_EQ(dispatch->Invoke(DISPID_FlashFSCommand, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr),
               S_OK);
-    // A malformed event (too few arguments) reaches no handler.
-    bool called = false;
-    control->OnFSCommand = [&](TFlashPlayerControl&, const std::wstring&, const std::wstring&) { called = true; };
-    VARIANT one;
-    VariantInit(&one);
-    DISPPARAMS oneArg{&one, nullptr, 1, 0};
+    // A malformed event (too few arguments) reaches no handler; the well-formed one does.
+    int called = 0;
+    control->OnFSCommand = [&](TFlashPlayerControl&, const std::wstring&, const std::wstring&) { ++called; };
+    VARIANT args[2];
+    for (VARIANT& arg : args) {
+        VariantInit(&arg);
+        arg.vt = VT_BSTR;
+        arg.bstrVal = SysAllocString(L"x");
+    }
+    DISPPARAMS oneArg{args, nullptr, 1, 0}, twoArgs{args, nullptr, 2, 0};
     EXPECT_EQ(dispatch->Invoke(DISPID_FlashFSCommand, IID_NULL, 0, DISPATCH_METHOD, &oneArg, nullptr, nullptr, nullptr),
               S_OK);
-    EXPECT_FALSE(called);
+    EXPECT_EQ(called, 0);
+    EXPECT_EQ(dispatch->Invoke(DISPID_FlashFSCommand, IID_NULL, 0, DISPATCH_METHOD, &twoArgs, nullptr, nullptr, nullptr),
+              S_OK);
+    EXPECT_EQ(called, 1);
+    for (VARIANT& arg : args) VariantClear(&arg);
 }
 
 TEST_F(Container, StockEventsBecomeTheControlsNotifications)

@@ -74,128 +74,84 @@ TEST(FlashMemberTable, VersionTailsMoveAndGateTheLaterMembers)
 
 // ---- the player control's mouse filter ----------------------------------------------
 
-namespace {
-MouseFilterOutcome Filter(FilteredMouseInput in, bool interact, bool standardMenu, bool popup, bool held)
-{
-    return FilterMouseInput(in, MouseFilterSettings{interact, standardMenu, popup}, held);
-}
-}  // namespace
-
-TEST(MouseFilter, WithoutInteractionLeftClicksBecomeTheControlsOwnEvents)
+TEST(MouseFilter, EachInputHasTheOutcomeOfItsSettings)
 {
     using I = FilteredMouseInput;
-    auto down = Filter(I::LeftDown, false, false, false, false);
-    EXPECT_FALSE(down.PassOn);
-    EXPECT_TRUE(down.RaiseMouseDown);
-    EXPECT_TRUE(down.ButtonHeld);
-
-    auto up = Filter(I::LeftUp, false, false, false, down.ButtonHeld);
-    EXPECT_FALSE(up.PassOn);
-    EXPECT_TRUE(up.RaiseMouseUp);
-    EXPECT_TRUE(up.RaiseClick);
-    EXPECT_FALSE(up.ButtonHeld);
-
+    using O = MouseFilterOutcome;
+    const struct {
+        const char* why;
+        I in;
+        MouseFilterSettings settings;  // interaction, standard menu, popup assigned
+        bool held;
+        O out;
+    } cases[] = {
+        {"without interaction the press is the control's", I::LeftDown, {false, false, false}, false,
+         O{.RaiseMouseDown = true, .ButtonHeld = true}},
+        {"and so is the release, with its click", I::LeftUp, {false, false, false}, true,
+         O{.RaiseMouseUp = true, .RaiseClick = true}},
+        {"moves pass on and are raised", I::Move, {false, false, false}, true,
+         O{.PassOn = true, .RaiseMouseMove = true, .ButtonHeld = true}},
+        {"with interaction presses pass untouched", I::LeftDown, {true, false, false}, false, O{.PassOn = true}},
+        {"with interaction releases pass untouched", I::LeftUp, {true, false, false}, false, O{.PassOn = true}},
+        {"with interaction moves pass untouched", I::Move, {true, false, false}, false, O{.PassOn = true}},
+        {"other messages pass", I::Other, {true, false, false}, false, O{.PassOn = true}},
+        {"other messages pass whatever the settings", I::Other, {false, false, true}, true,
+         O{.PassOn = true, .ButtonHeld = true}},
+        {"double clicks are dropped", I::LeftDoubleClick, {false, true, true}, false, O{}},
+        {"double clicks are dropped with interaction", I::LeftDoubleClick, {true, true, true}, true,
+         O{.ButtonHeld = true}},
+        {"right double clicks are dropped", I::RightDoubleClick, {false, true, true}, true, O{.ButtonHeld = true}},
+        {"right double clicks are dropped with interaction", I::RightDoubleClick, {true, true, true}, false, O{}},
+        {"the standard menu takes the right press", I::RightDown, {false, true, true}, false, O{.PassOn = true}},
+        {"the standard menu takes it with interaction", I::RightDown, {true, true, true}, false, O{.PassOn = true}},
+        {"the popup keeps the right press", I::RightDown, {false, false, true}, false, O{.ButtonHeld = true}},
+        {"the popup keeps it with interaction", I::RightDown, {true, false, true}, false, O{.ButtonHeld = true}},
+        {"the popup opens on the release", I::RightUp, {false, false, true}, true, O{.ShowPopupMenu = true}},
+        {"the popup opens with interaction", I::RightUp, {true, false, true}, true, O{.ShowPopupMenu = true}},
+        {"without a popup the release changes nothing", I::RightUp, {false, false, false}, true,
+         O{.ButtonHeld = true}},
+        {"a release never reaches the movie", I::RightUp, {false, true, false}, false, O{}},
+        {"a release never reaches the movie with interaction", I::RightUp, {true, true, false}, false, O{}},
+        {"leaving forgets the held button", I::MouseLeft, {false, false, true}, true, O{}},
+        {"a release after leaving opens nothing", I::RightUp, {false, false, true}, false, O{}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(FilterMouseInput(c.in, c.settings, c.held), c.out) << c.why;
     // A release without a press the player took is no click.
-    EXPECT_FALSE(Filter(I::LeftUp, false, false, false, false).RaiseClick);
-
-    auto move = Filter(I::Move, false, false, false, true);
-    EXPECT_TRUE(move.PassOn);
-    EXPECT_TRUE(move.RaiseMouseMove);
-    EXPECT_TRUE(move.ButtonHeld);
-}
-
-TEST(MouseFilter, WithInteractionLeftButtonAndMovesReachTheMovieUntouched)
-{
-    using I = FilteredMouseInput;
-    for (auto in : {I::LeftDown, I::LeftUp, I::Move, I::Other}) {
-        auto out = Filter(in, true, false, false, false);
-        EXPECT_EQ(out, (MouseFilterOutcome{.PassOn = true})) << static_cast<int>(in);
-    }
-    // Other messages pass whatever the settings.
-    EXPECT_EQ(Filter(I::Other, false, false, true, true), (MouseFilterOutcome{.PassOn = true, .ButtonHeld = true}));
-}
-
-TEST(MouseFilter, DoubleClicksAreDroppedSilently)
-{
-    using I = FilteredMouseInput;
-    for (bool interact : {false, true})
-        for (auto in : {I::LeftDoubleClick, I::RightDoubleClick}) {
-            EXPECT_EQ(Filter(in, interact, true, true, false), MouseFilterOutcome{});
-            EXPECT_EQ(Filter(in, interact, true, true, true), (MouseFilterOutcome{.ButtonHeld = true}));
-        }
-}
-
-TEST(MouseFilter, RightButtonBelongsToThePopupUnlessTheStandardMenuIsAllowed)
-{
-    using I = FilteredMouseInput;
-    for (bool interact : {false, true}) {
-        auto withMenu = Filter(I::RightDown, interact, true, true, false);
-        EXPECT_TRUE(withMenu.PassOn);
-        EXPECT_FALSE(withMenu.ButtonHeld);
-
-        auto kept = Filter(I::RightDown, interact, false, true, false);
-        EXPECT_FALSE(kept.PassOn);
-        EXPECT_TRUE(kept.ButtonHeld);
-        auto release = Filter(I::RightUp, interact, false, true, kept.ButtonHeld);
-        EXPECT_FALSE(release.PassOn);
-        EXPECT_TRUE(release.ShowPopupMenu);
-        EXPECT_FALSE(release.ButtonHeld);
-
-        // No popup assigned: nothing happens on release.
-        auto none = Filter(I::RightUp, interact, false, false, true);
-        EXPECT_FALSE(none.PassOn);
-        EXPECT_FALSE(none.ShowPopupMenu);
-        // A release never reaches the movie, even with the standard menu.
-        EXPECT_FALSE(Filter(I::RightUp, interact, true, false, false).PassOn);
-    }
-}
-
-TEST(MouseFilter, LeavingTheControlForgetsTheHeldButton)
-{
-    using I = FilteredMouseInput;
-    const MouseFilterSettings s{false, false, true};
-    bool held = FilterMouseInput(I::RightDown, s, false).ButtonHeld;
-    auto leave = FilterMouseInput(I::MouseLeft, s, held);
-    EXPECT_FALSE(leave.PassOn);
-    EXPECT_FALSE(leave.ButtonHeld);
-    EXPECT_FALSE(FilterMouseInput(I::RightUp, s, leave.ButtonHeld).ShowPopupMenu);
+    EXPECT_FALSE(FilterMouseInput(I::LeftUp, {false, false, false}, false).RaiseClick);
 }
 
 // ---- the hosting control's mouse synthesis ------------------------------------------
 
-TEST(HostMouseSynthesis, LeftPressRaisesTheEventFirstAndReachesTheMovieUnlessIgnored)
+TEST(HostMouseSynthesis, StepsFollowTheInputAndTheSettings)
 {
     using St = HostMouseStep;
-    using V = std::vector<St>;
-    EXPECT_EQ(HostMouseSteps(HostMouseInput::LeftDown, {false, false, false}), (V{St::MouseDown, St::CancelModes, St::Base}));
-    EXPECT_EQ(HostMouseSteps(HostMouseInput::LeftDown, {false, false, true}),
-              (V{St::MouseDown, St::CancelModes, St::Base, St::Capture}));
-    EXPECT_EQ(HostMouseSteps(HostMouseInput::LeftDown, {true, false, true}), (V{St::MouseDown}));
-}
-
-TEST(HostMouseSynthesis, RightPressReachesTheMovieOnlyWithTheStandardMenu)
-{
-    using St = HostMouseStep;
-    using V = std::vector<St>;
-    EXPECT_EQ(HostMouseSteps(HostMouseInput::RightDown, {false, true, false}), (V{St::Base, St::MouseDown}));
-    EXPECT_EQ(HostMouseSteps(HostMouseInput::RightDown, {false, false, false}), (V{St::MouseDown}));
-    // IgnoreMouse concerns the left button only.
-    EXPECT_EQ(HostMouseSteps(HostMouseInput::MiddleDown, {true, false, false}), (V{St::MouseDown, St::Base}));
-}
-
-TEST(HostMouseSynthesis, ReleasesMovesAndDoubleClicksGoToTheMovieFirst)
-{
-    using St = HostMouseStep;
-    using V = std::vector<St>;
-    const HostMouseSettings any{true, false, false};
-    EXPECT_EQ(HostMouseSteps(HostMouseInput::LeftUp, any), (V{St::Base, St::ReleaseCapture, St::Click, St::MouseUp}));
-    EXPECT_EQ(HostMouseSteps(HostMouseInput::RightUp, any), (V{St::Base, St::MouseUp}));
-    EXPECT_EQ(HostMouseSteps(HostMouseInput::MiddleUp, any), (V{St::Base, St::MouseUp}));
-    EXPECT_EQ(HostMouseSteps(HostMouseInput::Move, any), (V{St::Base, St::MouseMove}));
-    EXPECT_EQ(HostMouseSteps(HostMouseInput::LeftDoubleClick, any),
-              (V{St::CancelModes, St::Base, St::Capture, St::DblClick, St::MouseDownDouble}));
-    EXPECT_EQ(HostMouseSteps(HostMouseInput::RightDoubleClick, any), (V{St::Base, St::MouseDownDouble}));
-    EXPECT_EQ(HostMouseSteps(HostMouseInput::MiddleDoubleClick, any), (V{St::Base, St::MouseDownDouble}));
+    using In = HostMouseInput;
+    const struct {
+        const char* why;
+        In in;
+        HostMouseSettings settings;  // ignore mouse, standard menu, capture style
+        std::vector<St> steps;
+    } cases[] = {
+        {"a left press raises the event first", In::LeftDown, {false, false, false},
+         {St::MouseDown, St::CancelModes, St::Base}},
+        {"and captures when the style asks", In::LeftDown, {false, false, true},
+         {St::MouseDown, St::CancelModes, St::Base, St::Capture}},
+        {"an ignored left press reaches only the event", In::LeftDown, {true, false, true}, {St::MouseDown}},
+        {"the standard menu lets the right press through", In::RightDown, {false, true, false},
+         {St::Base, St::MouseDown}},
+        {"otherwise the right press is the control's", In::RightDown, {false, false, false}, {St::MouseDown}},
+        {"IgnoreMouse concerns the left button only", In::MiddleDown, {true, false, false}, {St::MouseDown, St::Base}},
+        {"releases go to the movie first", In::LeftUp, {true, false, false},
+         {St::Base, St::ReleaseCapture, St::Click, St::MouseUp}},
+        {"right release", In::RightUp, {true, false, false}, {St::Base, St::MouseUp}},
+        {"middle release", In::MiddleUp, {true, false, false}, {St::Base, St::MouseUp}},
+        {"moves", In::Move, {true, false, false}, {St::Base, St::MouseMove}},
+        {"left double click", In::LeftDoubleClick, {true, false, false},
+         {St::CancelModes, St::Base, St::Capture, St::DblClick, St::MouseDownDouble}},
+        {"right double click", In::RightDoubleClick, {true, false, false}, {St::Base, St::MouseDownDouble}},
+        {"middle double click", In::MiddleDoubleClick, {true, false, false}, {St::Base, St::MouseDownDouble}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(HostMouseSteps(c.in, c.settings), c.steps) << c.why;
 }
 
 // ---- HIMETRIC ----------------------------------------------------------------------

@@ -20,4 +20,12 @@ TestForm::TestForm()
 
 TestForm::~TestForm() = default;
 
+std::unique_ptr<flashhost::TFlashPlayerControl> MakeControl(swfp::tk::TForm& form)
+{
+    auto control = std::make_unique<flashhost::TFlashPlayerControl>(nullptr);
+    control->SetName("plr");
+    control->SetParent(&form);
+    return control;
+}
+
 }  // namespace swfp::wintest

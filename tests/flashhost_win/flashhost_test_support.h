@@ -5,13 +5,18 @@
 
 #include <windows.h>
 
+#include <exception>
 #include <memory>
+#include <string>
+#include <vector>
 
+#include "flashhost/FlashPlayerControl_win.h"
 #include "flashhost/kxSWFPlayer2_win.h"
 #include "tests/support_win/message_pump_win.h"
 #include "tests/support_win/runtime_environment_win.h"
 #include "tests/support_win/standin_log_win.h"
 #include "tests/support_win/test_files_win.h"
+#include "toolkit/application_win.h"
 #include "toolkit/form_win.h"
 
 namespace swfp::wintest {
@@ -25,6 +30,48 @@ public:
 
 private:
     std::unique_ptr<swfp::tk::TForm> form_;
+};
+
+// A control named "plr" placed on the form (which gives it its window at once).
+std::unique_ptr<flashhost::TFlashPlayerControl> MakeControl(swfp::tk::TForm& form);
+
+// A pointer no callee may leave in an out-parameter.
+template <class T>
+T* Poison()
+{
+    return reinterpret_cast<T*>(static_cast<uintptr_t>(0xdeadbeef));
+}
+
+// Collects what reaches the application's exception handler while it lives: the
+// message of each report ("" for one that is no std::exception).
+class ExceptionReports {
+public:
+    ExceptionReports()
+    {
+        swfp::tk::Application().OnException = [this](std::exception_ptr e) {
+            try {
+                std::rethrow_exception(e);
+            } catch (const std::exception& ex) {
+                messages.push_back(ex.what());
+            } catch (...) {
+                messages.push_back("");
+            }
+        };
+    }
+    ~ExceptionReports() { swfp::tk::Application().OnException = nullptr; }
+    ExceptionReports(const ExceptionReports&) = delete;
+    ExceptionReports& operator=(const ExceptionReports&) = delete;
+
+    std::vector<std::string> messages;
+};
+
+// Maps another module for the life of this object, then the stand-in most tests use.
+class ScopedRuntimeModule {
+public:
+    explicit ScopedRuntimeModule(const wchar_t* dllName) { UseRuntimeModule(dllName); }
+    ~ScopedRuntimeModule() { UseRuntimeModule(L"flash_standin.dll"); }
+    ScopedRuntimeModule(const ScopedRuntimeModule&) = delete;
+    ScopedRuntimeModule& operator=(const ScopedRuntimeModule&) = delete;
 };
 
 // Makes the stand-in misbehave for the life of this object (FLASH_STANDIN_FAULT).

@@ -17,12 +17,6 @@ namespace wintest = swfp::wintest;
 
 namespace {
 
-ULONG CountOf(IUnknown* object)
-{
-    object->AddRef();
-    return object->Release();
-}
-
 // Creates objects of one registered class through COM, where the player's
 // providers create them from a mapped module.
 class ComClassProvider final : public flashrt::TFlashOCXCodeProvider {
@@ -133,5 +127,6 @@ TEST_F(ForeignObject, TheWebBrowserControlGoesThroughTheWholeSiteProtocol)
     EXPECT_EQ(ConnectionsOf(object.Get(), IID_IPropertyNotifySink), 0);
     EXPECT_FALSE(IsWindow(window));
     inPlace.Reset();
-    EXPECT_EQ(CountOf(object.Get()), 1u);
+    object->AddRef();
+    EXPECT_EQ(object->Release(), 1u);
 }

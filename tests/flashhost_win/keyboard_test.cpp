@@ -5,6 +5,8 @@
 // the object's window.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "flashhost/FlashPlayerControl_win.h"
 #include "tests/flashhost_win/flashhost_test_support.h"
 #include "toolkit/application_win.h"
@@ -20,8 +22,7 @@ struct Keyboard : ::testing::Test {
     void SetUp() override
     {
         swfp::wintest::UseRuntimeModule(L"flash_standin.dll");
-        control = std::make_unique<TFlashPlayerControl>(nullptr);
-        control->SetParent(&form.Form());
+        control = swfp::wintest::MakeControl(form.Form());
         control->SetBounds(0, 0, 300, 200);
         form.Form().Show();
         control->HandleNeeded();
@@ -37,56 +38,53 @@ struct Keyboard : ::testing::Test {
         while (swfp::tk::Application().HandleMessage()) {
         }
     }
-    std::string Offered(UINT key) const
-    {
-        return "call TranslateAccelerator 256 " + std::to_string(key) + " " + kMarker;
-    }
 
     StandinLog log;
     swfp::wintest::TestForm form;
     std::unique_ptr<TFlashPlayerControl> control;
 };
 
+struct KeyCase {
+    const char* name;
+    UINT key;
+    bool enabled;
+    std::vector<std::string> ordered;  // prefixes logged in this order
+    std::vector<std::string> absent;   // prefixes never logged
+};
+
+std::string Offered(UINT key) { return "call TranslateAccelerator 256 " + std::to_string(key) + " " + kMarker; }
+
+const KeyCase kKeyCases[] = {
+    // The stand-in's own accelerator: translated, never seen by its window.
+    {"AcceleratorKeepsItsKey", VK_TAB, true, {Offered(VK_TAB)}, {"key down"}},
+    {"OtherKeysAreOfferedThenDelivered", 'A', true, {Offered('A'), "key down 65"}, {}},
+    // A navigation key the movie wants (its dialog code says so).
+    {"NavigationKeyTheMovieWants", VK_LEFT, true, {Offered(VK_LEFT), "key down 37"}, {"call OnMnemonic"}},
+    {"MnemonicTakesItsKey", VK_EXECUTE, true, {Offered(VK_EXECUTE), "call OnMnemonic 256 43"}, {"key down"}},
+    {"NavigationKeyWithoutMnemonic", VK_RETURN, true, {"key down 13"}, {"call OnMnemonic"}},
+    {"DisabledControlTakesNoMnemonics", VK_EXECUTE, false, {"key down 43"}, {"call OnMnemonic"}},
+};
+
+struct KeyRoute : Keyboard, ::testing::WithParamInterface<KeyCase> {};
+
 }  // namespace
 
-TEST_F(Keyboard, ObjectAcceleratorsComeFirstAndKeepTheirKeys)
+TEST_P(KeyRoute, ReachesTheObjectInItsOrder)
 {
-    Press(VK_TAB);  // the stand-in's own key: translated, never seen by its window
-    EXPECT_TRUE(log.HasPrefix(Offered(VK_TAB))) << log.Dump();
-    EXPECT_FALSE(log.HasPrefix("key down")) << log.Dump();
-
-    log.Clear();
-    Press('A');  // not an accelerator: offered, then delivered
-    const int offered = log.FindPrefix(Offered('A'));
-    EXPECT_GE(offered, 0) << log.Dump();
-    EXPECT_GT(log.FindPrefix("key down 65", offered), offered) << log.Dump();
-
-    log.Clear();
-    Press(VK_LEFT);  // a navigation key the movie wants (its dialog code says so)
-    EXPECT_TRUE(log.HasPrefix(Offered(VK_LEFT))) << log.Dump();
-    EXPECT_TRUE(log.HasPrefix("key down 37")) << log.Dump();
-    EXPECT_FALSE(log.HasPrefix("call OnMnemonic")) << log.Dump();
+    const KeyCase& c = GetParam();
+    control->SetEnabled(c.enabled);
+    Press(c.key);
+    int from = 0;
+    for (const std::string& prefix : c.ordered) {
+        const int at = log.FindPrefix(prefix, from);
+        EXPECT_GE(at, 0) << prefix << log.Dump();
+        from = std::max(at + 1, from);
+    }
+    for (const std::string& prefix : c.absent) EXPECT_FALSE(log.HasPrefix(prefix)) << prefix << log.Dump();
 }
 
-TEST_F(Keyboard, MnemonicsTakeNavigationKeysOnlyWhileTheControlCanTakeTheFocus)
-{
-    Press(VK_EXECUTE);  // in the stand-in's mnemonic table
-    const int offered = log.FindPrefix(Offered(VK_EXECUTE));
-    EXPECT_GE(offered, 0) << log.Dump();
-    EXPECT_GT(log.FindPrefix("call OnMnemonic 256 43", offered), offered) << log.Dump();
-    EXPECT_FALSE(log.HasPrefix("key down")) << log.Dump();
-
-    log.Clear();
-    Press(VK_RETURN);  // a navigation key, but no mnemonic of the object's
-    EXPECT_FALSE(log.HasPrefix("call OnMnemonic")) << log.Dump();
-    EXPECT_TRUE(log.HasPrefix("key down 13")) << log.Dump();
-
-    log.Clear();
-    control->SetEnabled(false);  // a disabled control takes no mnemonics
-    Press(VK_EXECUTE);
-    EXPECT_FALSE(log.HasPrefix("call OnMnemonic")) << log.Dump();
-    EXPECT_TRUE(log.HasPrefix("key down 43")) << log.Dump();
-}
+INSTANTIATE_TEST_SUITE_P(Keys, KeyRoute, ::testing::ValuesIn(kKeyCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Keyboard, KeysOfOtherWindowsAreNotOfferedToTheObject)
 {
@@ -96,6 +94,8 @@ TEST_F(Keyboard, KeysOfOtherWindowsAreNotOfferedToTheObject)
     PostMessageW(other, WM_KEYDOWN, 'B', 1);
     while (swfp::tk::Application().HandleMessage()) {
     }
-    EXPECT_FALSE(log.HasPrefix("call TranslateAccelerator")) << log.Dump();
     DestroyWindow(other);
+    EXPECT_FALSE(log.HasPrefix("call TranslateAccelerator")) << log.Dump();
+    Press('B');  // the same key on the object's window is offered
+    EXPECT_TRUE(log.HasPrefix(Offered('B'))) << log.Dump();
 }

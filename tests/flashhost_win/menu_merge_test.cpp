@@ -32,8 +32,7 @@ struct MenuMerge : ::testing::Test {
     void SetUp() override
     {
         swfp::wintest::UseRuntimeModule(L"flash_standin.dll");
-        control = std::make_unique<TFlashPlayerControl>(nullptr);
-        control->SetParent(&form.Form());
+        control = swfp::wintest::MakeControl(form.Form());
         control->HandleNeeded();
         // The control answers for the frame itself.
         ASSERT_EQ(static_cast<IOleClientSite*>(control.get())->QueryInterface(IID_PPV_ARGS(&frame)), S_OK);

@@ -45,8 +45,7 @@ protected:
     static void SetUpTestSuite() { wintest::UseRuntimeModule(L"flash_standin.dll"); }
     void SetUp() override
     {
-        control = std::make_unique<TFlashPlayerControl>(nullptr);
-        control->SetParent(&form.Form());
+        control = wintest::MakeControl(form.Form());
         control->HandleNeeded();
         ASSERT_TRUE(control->InPlaceActive());
         log.Clear();

@@ -17,6 +17,7 @@
 #include "flashhost/flash_interfaces_win.h"
 #include "standin/com_adopt_win.h"
 #include "winbase/bstr_win.h"
+#include "winbase/com_object_win.h"
 #include "winbase/text_win.h"
 
 namespace standin_test {
@@ -37,7 +38,7 @@ class HostWindow {
   HWND hwnd_ = nullptr;
 };
 
-class TestSite final : public IOleClientSite, public IOleInPlaceSite {
+class TestSite final : public swfp::win::ComObject<IOleClientSite, IOleInPlaceSite> {
  public:
   explicit TestSite(HWND window) : window_(window) {}
   std::vector<std::string> calls;
@@ -49,12 +50,6 @@ class TestSite final : public IOleClientSite, public IOleInPlaceSite {
   }
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override;
-  ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&refs_); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    ULONG n = InterlockedDecrement(&refs_);
-    if (n == 0) delete this;
-    return n;
-  }
   // IOleClientSite
   HRESULT STDMETHODCALLTYPE SaveObject() override { return S_OK; }
   HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker** m) override { if (m) *m = nullptr; return E_NOTIMPL; }
@@ -87,12 +82,11 @@ class TestSite final : public IOleClientSite, public IOleInPlaceSite {
   HRESULT STDMETHODCALLTYPE OnPosRectChange(LPCRECT) override { return S_OK; }
 
  private:
-  LONG refs_ = 1;
   HWND window_;
 };
 
 // Records every event: its dispatch id and its arguments in declaration order.
-class EventSink final : public IDispatch {
+class EventSink final : public swfp::win::ComObject<IDispatch> {
  public:
   struct Event {
     DISPID id;
@@ -103,19 +97,10 @@ class EventSink final : public IDispatch {
   std::vector<std::vector<std::wstring>> ArgsOf(DISPID id) const;
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override;
-  ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&refs_); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    ULONG n = InterlockedDecrement(&refs_);
-    if (n == 0) delete this;
-    return n;
-  }
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override { *n = 0; return S_OK; }
   HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** t) override { *t = nullptr; return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) override;
-
- private:
-  LONG refs_ = 1;
 };
 
 // The exported class factory of a module, found through the system loader.
