@@ -17,6 +17,7 @@
 #include "flashrt/pe_tls.h"
 #include "flashrt/pe_version.h"
 #include "pe_fixture.h"
+#include "tools/runtime_module.h"
 
 using namespace flashrt::pe;
 using namespace pe_test;
@@ -343,9 +344,14 @@ TEST_P(FixtureTest, InspectionReportsMachineSizeAndProductVersion)
     ASSERT_TRUE(info.productVersion);
     EXPECT_EQ(info.productVersion->ToString(), "10.0.45.2");
     EXPECT_EQ(PackFlashVersion(*info.productVersion), 0x0A002D02u);
+    // What swfpack info shows of it.
+    const RuntimeModuleSummary summary = DescribeRuntimeModule(file);
+    EXPECT_EQ(summary.bits, info.bits);
+    EXPECT_EQ(summary.productVersion, "10.0.45.2");
+    EXPECT_EQ(summary.problem, "");
 }
 
-INSTANTIATE_TEST_SUITE_P(AllLibraries, FixtureTest, ::testing::ValuesIn(AllFixtures()),
+INSTANTIATE_TEST_SUITE_P(AllLibraries, FixtureTest, ::testing::ValuesIn(kFixtures),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(PackFlashVersion, EachPartTakesEightBitsAndCarries)
