@@ -46,27 +46,15 @@ public:
 
 class ImportHooks : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        StartImportHookState();
-        image = TestModuleImage();
-        loader = std::make_unique<TFlashOCXLoader>(image);
-        instance = static_cast<HINSTANCE>(loader->ImageBase());
-    }
-    void TearDown() override
-    {
-        SetContentRedirector(nullptr);
-        loader.reset();
-        StopImportHookState();
-    }
+    ~ImportHooks() override { SetContentRedirector(nullptr); }
     template <typename F>
     F Fn(const char* name)
     {
-        return Export<F>(*loader, name);
+        return Export<F>(loader, name);
     }
-    std::vector<uint8_t> image;
-    std::unique_ptr<TFlashOCXLoader> loader;
-    HINSTANCE instance = nullptr;
+    const ImportHookState hookState;
+    TFlashOCXLoader loader{TestModuleImage()};
+    const HINSTANCE instance = static_cast<HINSTANCE>(loader.ImageBase());
 };
 
 TEST_F(ImportHooks, SevenImportsReachTheSubstitutesAndOthersResolveNormally)

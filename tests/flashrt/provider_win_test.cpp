@@ -71,68 +71,53 @@ HRESULT CreateUnknown(TFlashOCXCodeProvider& provider, IUnknown** out)
     return provider.CreateInstance(IID_IUnknown, reinterpret_cast<void**>(out));
 }
 
-TEST_F(Providers, TheRegisteredModuleIsMappedWhenFirstAskedAndCreatesObjects)
-{
-    ServerRegistration server(BesideProgram("flashrt_test_module.dll"));
-    EXPECT_EQ(GetInstalledFlashVersion(), 0x0A002D02u);
-    EXPECT_TRUE(IsFlashInstalled());
-
-    TFlashOCXCodeProviderBasedOnSystemInstalledOCX provider;
-    EXPECT_EQ(provider.Loader(), nullptr) << "nothing is mapped before an object is asked for";
-    IUnknown* object = nullptr;
-    ASSERT_EQ(CreateUnknown(provider, &object), S_OK);
-    ASSERT_TRUE(provider.HasEntry());
-    ASSERT_NE(provider.Loader(), nullptr);
-    EXPECT_EQ(GetModuleHandleA("flashrt_test_module.dll"), nullptr) << "never through the system loader";
-    ASSERT_NE(object, nullptr);
-    ASSERT_NE(object, reinterpret_cast<IUnknown*>(0xDEADBEEF));
-    EXPECT_EQ(object->Release(), 0u);
-
-    // The factory's refusal is reported, and the out-slot is cleared.
-    void* dispatch = reinterpret_cast<void*>(0xDEADBEEF);
-    EXPECT_EQ(provider.CreateInstance(IID_IDispatch, &dispatch), E_NOINTERFACE);
-    EXPECT_EQ(dispatch, nullptr);
-}
-
-TEST_F(Providers, WithoutTheKeyOrTheFileNothingIsInstalledAndCreationFails)
-{
-    for (const auto& path : {std::optional<std::string>(), std::optional(BesideProgram("no_such_module.dll"))}) {
-        ServerRegistration server(path);
-        EXPECT_EQ(GetInstalledFlashVersion(), 0u);
-        EXPECT_FALSE(IsFlashInstalled());
-        TFlashOCXCodeProviderBasedOnSystemInstalledOCX provider;
-        IUnknown* object = nullptr;
-        EXPECT_EQ(CreateUnknown(provider, &object), E_FAIL);
-        EXPECT_EQ(object, nullptr);
-        EXPECT_FALSE(provider.HasEntry());
-    }
-}
-
-// The provider reads the registered path into room for 260 characters and the
-// version query into room for 259: a copy of the test module at a path of each
-// length shows where each stops.
-TEST_F(Providers, RegisteredPathsAreReadUpTo260CharactersAndVersionsUpTo259)
+// The provider reads the registered path into room for 260 characters, the
+// version query into room for 259: copies of the test module at paths of each
+// length show where each stops.
+TEST_F(Providers, TheRegisteredModuleIsMappedWhenFirstAskedFromAPathOfUpTo260Characters)
 {
     const swfp::wintest::TempFolder folder;
     const std::string base = folder.Path().string() + "\\";
+    auto pathOf = [&](size_t length) { return base + std::string(length - base.size() - 4, 'm') + ".dll"; };
+    const auto image = TestModuleImage();
+    for (const std::string& path : {base + "short.dll", pathOf(259), pathOf(260), pathOf(261)})
+        swfp::wintest::WriteWholeFile(std::wstring(path.begin(), path.end()), image);
     const struct {
-        size_t length;
+        std::optional<std::string> path;
         uint32_t version;
         HRESULT created;
-    } cases[] = {{259, 0x0A002D02u, S_OK}, {260, 0, S_OK}, {261, 0, E_FAIL}};
+    } cases[] = {
+        {std::nullopt, 0, E_FAIL},
+        {base + "missing.dll", 0, E_FAIL},
+        {base + "short.dll", 0x0A002D02u, S_OK},
+        {pathOf(259), 0x0A002D02u, S_OK},
+        {pathOf(260), 0, S_OK},
+        {pathOf(261), 0, E_FAIL},
+    };
     for (const auto& c : cases) {
-        ASSERT_LT(base.size() + 8, c.length);
-        const std::string path = base + std::string(c.length - base.size() - 4, 'm') + ".dll";
-        ASSERT_EQ(path.size(), c.length);
-        swfp::wintest::WriteWholeFile(std::wstring(path.begin(), path.end()), TestModuleImage());
-        ServerRegistration server(path);
-        EXPECT_EQ(GetInstalledFlashVersion(), c.version) << c.length;
+        SCOPED_TRACE(c.path ? std::to_string(c.path->size()) + " characters" : "no registration");
+        ServerRegistration server(c.path);
+        EXPECT_EQ(GetInstalledFlashVersion(), c.version);
+        EXPECT_EQ(IsFlashInstalled(), c.version != 0);
+
         TFlashOCXCodeProviderBasedOnSystemInstalledOCX provider;
+        EXPECT_EQ(provider.Loader(), nullptr) << "nothing is mapped before an object is asked for";
         IUnknown* object = nullptr;
-        EXPECT_EQ(CreateUnknown(provider, &object), c.created) << c.length;
-        EXPECT_EQ(provider.HasEntry(), c.created == S_OK) << c.length;
-        if (object) object->Release();
+        EXPECT_EQ(CreateUnknown(provider, &object), c.created);
+        EXPECT_EQ(provider.HasEntry(), c.created == S_OK);
+        if (c.created != S_OK) {
+            EXPECT_EQ(object, nullptr);
+            continue;
+        }
+        ASSERT_NE(object, nullptr);
+        ASSERT_NE(object, reinterpret_cast<IUnknown*>(0xDEADBEEF));
+        EXPECT_EQ(object->Release(), 0u);
+        // The factory's refusal is reported, and the out-slot is cleared.
+        void* dispatch = reinterpret_cast<void*>(0xDEADBEEF);
+        EXPECT_EQ(provider.CreateInstance(IID_IDispatch, &dispatch), E_NOINTERFACE);
+        EXPECT_EQ(dispatch, nullptr);
     }
+    EXPECT_EQ(GetModuleHandleA("short.dll"), nullptr) << "never through the system loader";
 }
 
 TEST_F(Providers, StreamProvidersFromNothingOrGarbageFailEveryCreation)

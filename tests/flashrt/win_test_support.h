@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <filesystem>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -37,6 +38,12 @@ struct ImportHookState {
     ImportHookState() { flashrt::StartImportHookState(); }
     ~ImportHookState() { flashrt::StopImportHookState(); }
 };
+
+// Memory from VirtualAlloc, released at the end of its scope.
+struct VirtualRelease {
+    void operator()(void* range) const { VirtualFree(range, 0, MEM_RELEASE); }
+};
+using VirtualRange = std::unique_ptr<void, VirtualRelease>;
 
 // An environment variable the test modules read, set for a scope.
 class ScopedVariable {
