@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "flashrt/content_manager_win.h"
 #include "flashrt/flash_ocx_code_provider_win.h"
 #include "flashrt/import_hooks_win.h"
 #include "win_test_support.h"
@@ -26,12 +27,11 @@ std::optional<std::wstring> ServerPath()
     return value;
 }
 
-void RegisterServer(const std::wstring& path)
+bool RegisterServer(const std::wstring& path)
 {
     RegDeleteTreeW(HKEY_CLASSES_ROOT, kFlashInprocServerKey);
-    if (RegSetKeyValueW(HKEY_CLASSES_ROOT, kFlashInprocServerKey, nullptr, REG_SZ, path.c_str(),
-                        DWORD((path.size() + 1) * sizeof(wchar_t))) != ERROR_SUCCESS)
-        throw std::runtime_error("cannot register the Flash class's server");
+    return RegSetKeyValueW(HKEY_CLASSES_ROOT, kFlashInprocServerKey, nullptr, REG_SZ, path.c_str(),
+                           DWORD((path.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
 // Registers the Flash class's server path (or none) in this test's Wine prefix
@@ -44,8 +44,9 @@ public:
     {
         swfp::win::UniqueRegKey classKey;
         hadClassKey_ = RegOpenKeyExW(HKEY_CLASSES_ROOT, kClassKey, 0, KEY_READ, classKey.put()) == ERROR_SUCCESS;
-        if (path) RegisterServer(std::wstring(path->begin(), path->end()));
-        else RegDeleteTreeW(HKEY_CLASSES_ROOT, kFlashInprocServerKey);
+        if (path && !RegisterServer(std::wstring(path->begin(), path->end())))
+            throw std::runtime_error("cannot register the Flash class's server");
+        if (!path) RegDeleteTreeW(HKEY_CLASSES_ROOT, kFlashInprocServerKey);
     }
     ~ServerRegistration()
     {
@@ -144,27 +145,26 @@ TEST_F(Providers, TheRuntimeUnitStartsWithTheRegisteredModuleAndTheStreamReplace
 {
     {
         ServerRegistration server(BesideProgram("flashrt_test_module.dll"));
-        FlashRuntimeUnit unit;
+        FlashRuntimeUnit unit(MakeContentManager);
         ASSERT_NE(WindowClassMap(), nullptr);
         EXPECT_TRUE(GetFlashSoundEnabled());
-        TFlashOCXCodeProvider* first = FlashOCXCodeProvider();
-        ASSERT_NE(first, nullptr);
+        EXPECT_NE(GetContentRedirector(), nullptr) << "the content manager it was given";
+        ASSERT_NE(FlashOCXCodeProvider(), nullptr);
         IUnknown* object = nullptr;
-        ASSERT_EQ(CreateUnknown(*first, &object), S_OK);
+        ASSERT_EQ(CreateUnknown(*FlashOCXCodeProvider(), &object), S_OK);
         object->Release();
 
         LoadFlashOCXCodeFromStream(std::vector<uint8_t>(100, 0));
-        TFlashOCXCodeProvider* broken = FlashOCXCodeProvider();
-        ASSERT_NE(broken, nullptr);
-        EXPECT_EQ(CreateUnknown(*broken, &object), E_FAIL) << "the previous provider is gone";
+        ASSERT_NE(FlashOCXCodeProvider(), nullptr);
+        EXPECT_EQ(CreateUnknown(*FlashOCXCodeProvider(), &object), E_FAIL) << "the previous provider is gone";
 
-        const auto image = TestModuleImage();
-        LoadFlashOCXCodeFromStream(image);
+        LoadFlashOCXCodeFromStream(TestModuleImage());
         ASSERT_EQ(CreateUnknown(*FlashOCXCodeProvider(), &object), S_OK);
         object->Release();
     }
     EXPECT_EQ(FlashOCXCodeProvider(), nullptr);
     EXPECT_EQ(WindowClassMap(), nullptr);
+    EXPECT_EQ(GetContentRedirector(), nullptr);
 }
 
 TEST_F(Providers, APackagedModuleMeansTheRegisteredOneIsNeverMapped)
@@ -190,28 +190,6 @@ TEST_F(Providers, APackagedModuleMeansTheRegisteredOneIsNeverMapped)
     }
     EXPECT_FALSE(mapped);
     EXPECT_NE(GetFileAttributesA(marker.c_str()), INVALID_FILE_ATTRIBUTES);
-}
-
-TEST_F(Providers, TheRuntimeUnitInstallsTheContentManagerItIsGiven)
-{
-    struct Redirector : ContentRedirector {
-        bool TryCreateURLMoniker(IMoniker*, LPCWSTR, IMoniker**, HRESULT*) override { return false; }
-        bool TryCreateFileA(LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE, HANDLE*) override
-        {
-            return false;
-        }
-    };
-    static ContentRedirector* made = nullptr;
-    {
-        FlashRuntimeUnit unit([]() -> std::unique_ptr<ContentRedirector> {
-            auto r = std::make_unique<Redirector>();
-            made = r.get();
-            return r;
-        });
-        EXPECT_EQ(GetContentRedirector(), made);
-        EXPECT_NE(made, nullptr);
-    }
-    EXPECT_EQ(GetContentRedirector(), nullptr);
 }
 
 }  // namespace
