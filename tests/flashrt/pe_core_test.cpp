@@ -225,10 +225,11 @@ TEST_P(FixtureTest, ImportsGoToTheHookFirstAndByOrdinalCarryTheirNumber)
 {
     RecordingBinder binder;
     BindImports(headers, image, binder);
-    // Libraries are visited in directory order (the linker's choice), each import in its table order.
+    // Libraries are visited in directory order (the linker's choice), each import in
+    // its table order. The ordinal import's number needs all 16 bits.
     const std::map<std::string, std::vector<std::string>> offered = {
         {"KERNEL32.dll", {"KERNEL32.dll!GetTickCount"}},
-        {"fixture_dep.dll", {"fixture_dep.dll!dep_named", "fixture_dep.dll#7"}}};
+        {"fixture_dep.dll", {"fixture_dep.dll!dep_named", "fixture_dep.dll#4103"}}};
     std::vector<std::string> libraries, hooked;
     for (const auto& [library, at] : ImportDescriptors(image, headers)) {
         libraries.push_back(library);
@@ -271,7 +272,7 @@ TEST_P(FixtureTest, TimeDateStampChoosesWhichTableHoldsTheNames)
             << c.what;
         // The address table receives the hook's and the resolver's answers, and keeps its terminator.
         EXPECT_EQ(GetPointer(copy, iat, headers.is64), 0xAB00u) << c.what;
-        EXPECT_EQ(GetPointer(copy, iat + w, headers.is64), binder.ResolvedAddress("fixture_dep.dll#7")) << c.what;
+        EXPECT_EQ(GetPointer(copy, iat + w, headers.is64), binder.ResolvedAddress("fixture_dep.dll#4103")) << c.what;
         EXPECT_NE(GetPointer(copy, iat + w, headers.is64), 0u) << c.what;
         EXPECT_EQ(GetPointer(copy, iat + 2 * w, headers.is64), 0u) << c.what << ": terminator overwritten";
     }
@@ -303,7 +304,7 @@ TEST_P(FixtureTest, ExportsAreFoundByExactNameAndForwardersAreRecognised)
     ASSERT_TRUE(byOrdinal && byOrdinal->forwarder);
     EXPECT_EQ(byOrdinal->forwarder->library, "fixture_dep");
     EXPECT_TRUE(byOrdinal->forwarder->ByOrdinal());
-    EXPECT_EQ(byOrdinal->forwarder->ordinal, 7);
+    EXPECT_EQ(byOrdinal->forwarder->ordinal, 4103);
 }
 
 TEST_P(FixtureTest, ResourcesAreTakenInUsEnglishOrNeutralOnly)
