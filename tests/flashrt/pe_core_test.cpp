@@ -45,17 +45,6 @@ protected:
 
 std::string Text(std::span<const uint8_t> bytes) { return std::string(reinterpret_cast<const char*>(bytes.data())); }
 
-TEST_P(FixtureTest, HeadersDescribeTheLibrary)
-{
-    EXPECT_EQ(headers.is64, GetParam().is64);
-    EXPECT_EQ(headers.machine, GetParam().is64 ? kMachineAmd64 : kMachineI386);
-    EXPECT_EQ(headers.imageBase, GetParam().imageBase);
-    EXPECT_TRUE(headers.fileCharacteristics & kFileDll);
-    EXPECT_NE(headers.entryPoint, 0u);
-    EXPECT_FALSE(headers.Directory(kRelocationDirectory).empty());
-    EXPECT_GE(headers.sections.size(), 5u);
-}
-
 TEST_P(FixtureTest, SectionsAreCopiedUpToTheSmallerSizeAndZeroFilledBeyond)
 {
     // Mark the file's padding past each section's virtual size, and start from
@@ -336,8 +325,16 @@ TEST_P(FixtureTest, ResourcesAreTakenInUsEnglishOrNeutralOnly)
     EXPECT_EQ(Get32(std::vector<uint8_t>(cursor->begin(), cursor->end()), 4), 40u) << "hotspot then a DIB header";
 }
 
-TEST_P(FixtureTest, InspectionReportsMachineSizeAndProductVersion)
+TEST_P(FixtureTest, HeadersAndInspectionDescribeTheLibrary)
 {
+    EXPECT_EQ(headers.is64, GetParam().is64);
+    EXPECT_EQ(headers.machine, GetParam().is64 ? kMachineAmd64 : kMachineI386);
+    EXPECT_EQ(headers.imageBase, GetParam().imageBase);
+    EXPECT_TRUE(headers.fileCharacteristics & kFileDll);
+    EXPECT_NE(headers.entryPoint, 0u);
+    EXPECT_FALSE(headers.Directory(kRelocationDirectory).empty());
+    EXPECT_GE(headers.sections.size(), 5u);
+
     const RuntimeModuleInfo info = InspectRuntimeModule(file);
     EXPECT_EQ(info.bits, GetParam().is64 ? 64u : 32u);
     EXPECT_EQ(info.fileSize, file.size());
