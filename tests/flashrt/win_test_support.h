@@ -37,6 +37,8 @@ F Export(Loader& loader, const char* name)
 struct ImportHookState {
     ImportHookState() { flashrt::StartImportHookState(); }
     ~ImportHookState() { flashrt::StopImportHookState(); }
+    ImportHookState(const ImportHookState&) = delete;
+    ImportHookState& operator=(const ImportHookState&) = delete;
 };
 
 // Memory from VirtualAlloc, released at the end of its scope.
@@ -50,6 +52,8 @@ class ScopedVariable {
 public:
     ScopedVariable(const char* name, const char* value) : name_(name) { SetEnvironmentVariableA(name, value); }
     ~ScopedVariable() { SetEnvironmentVariableA(name_, nullptr); }
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
 
 private:
     const char* name_;
