@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -22,24 +23,13 @@ struct FaultCase {
     bool mapped;  // whether the module survives its mapping
 };
 
-class FaultyModule : public ::testing::TestWithParam<FaultCase> {
-protected:
-    void SetUp() override
-    {
-        StartImportHookState();
-        SetEnvironmentVariableA("FAULTY_MODULE_FAULT", GetParam().fault);
-    }
-    void TearDown() override
-    {
-        SetEnvironmentVariableA("FAULTY_MODULE_FAULT", nullptr);
-        StopImportHookState();
-    }
-};
+class FaultyModule : public ::testing::TestWithParam<FaultCase> {};
 
 TEST_P(FaultyModule, LeavesAnEmptyProviderAndTheProcessGoesOn)
 {
-    const auto image = ReadBesideProgram("flashrt_faulty_module.dll");
-    TFlashOCXCodeProviderBasedOnStream provider(image);
+    const ImportHookState hookState;
+    std::optional<ScopedVariable> fault(std::in_place, "FAULTY_MODULE_FAULT", GetParam().fault);
+    TFlashOCXCodeProviderBasedOnStream provider(ReadBesideProgram("flashrt_faulty_module.dll"));
     EXPECT_EQ(provider.Loader() != nullptr, GetParam().mapped);
     for (int attempt = 0; attempt < 2; ++attempt) {
         void* object = reinterpret_cast<void*>(0xDEADBEEF);
@@ -49,7 +39,7 @@ TEST_P(FaultyModule, LeavesAnEmptyProviderAndTheProcessGoesOn)
     }
 
     // A sound module still maps and creates objects afterwards.
-    SetEnvironmentVariableA("FAULTY_MODULE_FAULT", nullptr);
+    fault.reset();
     TFlashOCXCodeProviderBasedOnStream healthy(TestModuleImage());
     IUnknown* object = nullptr;
     ASSERT_EQ(healthy.CreateInstance(IID_IUnknown, reinterpret_cast<void**>(&object)), S_OK);
@@ -69,10 +59,10 @@ INSTANTIATE_TEST_SUITE_P(Faults, FaultyModule,
 TEST(ContainFaults, EndsOnlyTheCallThatFaultedAndLetsExceptionsThrough)
 {
     // Code no module holds: an illegal instruction on a page of its own.
-    void* page = VirtualAlloc(nullptr, 4096, MEM_RESERVE | MEM_COMMIT, PAGE_EXECUTE_READWRITE);
+    const VirtualRange page(VirtualAlloc(nullptr, 4096, MEM_RESERVE | MEM_COMMIT, PAGE_EXECUTE_READWRITE));
     ASSERT_NE(page, nullptr);
-    memcpy(page, "\x0f\x0b", 2);  // ud2
-    const auto illegal = reinterpret_cast<void (*)()>(page);
+    memcpy(page.get(), "\x0f\x0b", 2);  // ud2
+    const auto illegal = reinterpret_cast<void (*)()>(page.get());
 
     bool inner = true;
     int after = 0;
@@ -85,7 +75,6 @@ TEST(ContainFaults, EndsOnlyTheCallThatFaultedAndLetsExceptionsThrough)
 
     EXPECT_THROW(ContainFaults([] { throw std::runtime_error("through"); }), std::runtime_error);
     EXPECT_FALSE(ContainFaults(illegal)) << "still contained after an exception left a call";
-    VirtualFree(page, 0, MEM_RELEASE);
 }
 
 }  // namespace

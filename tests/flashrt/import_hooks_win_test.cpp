@@ -14,6 +14,7 @@
 #include "flashrt/import_hooks_win.h"
 #include "flashrt/string_map.h"
 #include "win_test_support.h"
+#include "winbase/handles_win.h"
 
 using namespace flashrt;
 using namespace loader_test;
@@ -46,27 +47,15 @@ public:
 
 class ImportHooks : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        StartImportHookState();
-        image = TestModuleImage();
-        loader = std::make_unique<TFlashOCXLoader>(image);
-        instance = static_cast<HINSTANCE>(loader->ImageBase());
-    }
-    void TearDown() override
-    {
-        SetContentRedirector(nullptr);
-        loader.reset();
-        StopImportHookState();
-    }
+    ~ImportHooks() override { SetContentRedirector(nullptr); }
     template <typename F>
     F Fn(const char* name)
     {
-        return Export<F>(*loader, name);
+        return Export<F>(loader, name);
     }
-    std::vector<uint8_t> image;
-    std::unique_ptr<TFlashOCXLoader> loader;
-    HINSTANCE instance = nullptr;
+    const ImportHookState hookState;
+    TFlashOCXLoader loader{TestModuleImage()};
+    const HINSTANCE instance = static_cast<HINSTANCE>(loader.ImageBase());
 };
 
 TEST_F(ImportHooks, SevenImportsReachTheSubstitutesAndOthersResolveNormally)
@@ -117,17 +106,15 @@ TEST_F(ImportHooks, CursorsComeFromTheModuleWithTheArrowAsFallback)
     const auto load = Fn<HCURSOR (*)(HINSTANCE, LPCSTR)>("LoadModuleCursor");
     const HCURSOR arrow = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
     EXPECT_EQ(load(nullptr, MAKEINTRESOURCEA(32512)), arrow);
-    HCURSOR own = load(instance, MAKEINTRESOURCEA(200));
-    ASSERT_NE(own, nullptr);
-    EXPECT_NE(own, arrow);
+    const swfp::win::UniqueCursor own(load(instance, MAKEINTRESOURCEA(200)));
+    ASSERT_TRUE(own);
+    EXPECT_NE(own.get(), arrow);
     ICONINFO info{};
-    ASSERT_TRUE(GetIconInfo(own, &info));
+    ASSERT_TRUE(GetIconInfo(own.get(), &info));
+    const swfp::win::UniqueGdiObject<HBITMAP> mask(info.hbmMask), color(info.hbmColor);
     EXPECT_FALSE(info.fIcon) << "a cursor, not an icon";
     EXPECT_EQ(info.xHotspot, 3u);
     EXPECT_EQ(info.yHotspot, 5u);
-    if (info.hbmMask) DeleteObject(info.hbmMask);
-    if (info.hbmColor) DeleteObject(info.hbmColor);
-    DestroyCursor(own);
     EXPECT_EQ(load(instance, MAKEINTRESOURCEA(201)), arrow) << "absent id";
     EXPECT_EQ(load(instance, "NAMEDCURSOR"), arrow) << "named cursors are never in the image";
 }
@@ -195,16 +182,12 @@ TEST_F(ImportHooks, UrlAndFileRequestsGoToTheRedirectorThenThePlatform)
     const auto open = Fn<HANDLE (*)(LPCSTR)>("OpenFileForReading");
     EXPECT_EQ(open("Z:\\FromMemory\\1\\movie.swf"), reinterpret_cast<HANDLE>(0x4321));
     const std::string self = BesideProgram("flashrt_test_module.dll");
-    HANDLE file = open(self.c_str());
-    ASSERT_NE(file, INVALID_HANDLE_VALUE) << "falls through to the platform";
-    CloseHandle(file);
+    EXPECT_TRUE(swfp::win::UniqueFile(open(self.c_str()))) << "falls through to the platform";
     ASSERT_EQ(redirector.files.size(), 2u);
     EXPECT_EQ(redirector.files[1], self);
 
     SetContentRedirector(nullptr);
-    file = open(self.c_str());
-    EXPECT_NE(file, INVALID_HANDLE_VALUE) << "without a redirector the platform answers";
-    CloseHandle(file);
+    EXPECT_TRUE(swfp::win::UniqueFile(open(self.c_str()))) << "without a redirector the platform answers";
     EXPECT_EQ(redirector.files.size(), 2u);
 }
 

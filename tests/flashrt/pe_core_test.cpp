@@ -17,6 +17,7 @@
 #include "flashrt/pe_tls.h"
 #include "flashrt/pe_version.h"
 #include "pe_fixture.h"
+#include "tools/runtime_module.h"
 
 using namespace flashrt::pe;
 using namespace pe_test;
@@ -43,17 +44,6 @@ protected:
 };
 
 std::string Text(std::span<const uint8_t> bytes) { return std::string(reinterpret_cast<const char*>(bytes.data())); }
-
-TEST_P(FixtureTest, HeadersDescribeTheLibrary)
-{
-    EXPECT_EQ(headers.is64, GetParam().is64);
-    EXPECT_EQ(headers.machine, GetParam().is64 ? kMachineAmd64 : kMachineI386);
-    EXPECT_EQ(headers.imageBase, GetParam().imageBase);
-    EXPECT_TRUE(headers.fileCharacteristics & kFileDll);
-    EXPECT_NE(headers.entryPoint, 0u);
-    EXPECT_FALSE(headers.Directory(kRelocationDirectory).empty());
-    EXPECT_GE(headers.sections.size(), 5u);
-}
 
 TEST_P(FixtureTest, SectionsAreCopiedUpToTheSmallerSizeAndZeroFilledBeyond)
 {
@@ -183,136 +173,97 @@ TEST_P(FixtureTest, StreamingRefusesCutFilesAndRawDataThatWouldBeReadTwice)
     }
 }
 
-struct RecordedImport {
-    std::string library;
-    std::string name;
-    int ordinal = -1;
-};
-
+// Records each import offered as "library!name" or "library#ordinal". The hook
+// takes dep_named; the resolver answers the others with 0x5000 + their order.
 class RecordingBinder : public ImportBinder {
 public:
     void BeginLibrary(const char* library) override { libraries.emplace_back(library); }
     uint64_t Hook(const char* library, const ImportedName& import) override
     {
-        hooked.push_back({library, import.ByOrdinal() ? "" : import.name, import.ByOrdinal() ? import.ordinal : -1});
-        return (!import.ByOrdinal() && std::string(import.name) == hookName) ? 0xAB00 : 0;
+        hooked.push_back(Key(library, import));
+        return hooked.back() == "fixture_dep.dll!dep_named" ? 0xAB00 : 0;
     }
     uint64_t Resolve(const char* library, const ImportedName& import) override
     {
-        resolved.push_back({library, import.ByOrdinal() ? "" : import.name, import.ByOrdinal() ? import.ordinal : -1});
+        resolved.push_back(Key(library, import));
         return 0x5000 + resolved.size();
     }
-    // What was offered for one library, in its table order. The order of the
-    // libraries themselves is the linker's choice, so tests look them up by name.
-    std::vector<RecordedImport> HookedFrom(const std::string& library) const
+    // The address the resolver gave the import (0 when it never saw it).
+    uint64_t ResolvedAddress(const std::string& key) const
     {
-        std::vector<RecordedImport> out;
-        for (const auto& i : hooked)
-            if (i.library == library) out.push_back(i);
-        return out;
+        const auto at = std::find(resolved.begin(), resolved.end(), key);
+        return at == resolved.end() ? 0 : 0x5001 + (at - resolved.begin());
     }
-    // The address the resolver handed out for an import (0 when it never saw it).
-    uint64_t ResolvedAddress(const std::string& library, const std::string& name, int ordinal) const
+    static std::string Key(const char* library, const ImportedName& i)
     {
-        for (size_t i = 0; i < resolved.size(); ++i)
-            if (resolved[i].library == library && resolved[i].name == name && resolved[i].ordinal == ordinal)
-                return 0x5001 + i;
-        return 0;
+        return library + (i.ByOrdinal() ? "#" + std::to_string(i.ordinal) : std::string("!") + i.name);
     }
-    std::string hookName;
-    std::vector<std::string> libraries;
-    std::vector<RecordedImport> hooked, resolved;
+    std::vector<std::string> libraries, hooked, resolved;
 };
 
-// The imported library names in the order of the import directory, read independently of the core.
-std::vector<std::string> ImportedLibraries(const std::vector<uint8_t>& image, const PeHeaders& h)
+// The import descriptors in directory order, by library name, read independently of the core.
+std::vector<std::pair<std::string, size_t>> ImportDescriptors(const std::vector<uint8_t>& image, const PeHeaders& h)
 {
-    std::vector<std::string> names;
-    for (size_t at = h.Directory(kImportDirectory).rva;; at += 20) {
-        const uint32_t name = Get32(image, at + 12);
-        if (name == 0) return names;
-        names.emplace_back(reinterpret_cast<const char*>(&image.at(name)));
-    }
-}
-
-// Descriptor of fixture_dep.dll, read independently of the core: offsets of its fields in the image.
-size_t DepDescriptor(const std::vector<uint8_t>& image, const PeHeaders& h)
-{
-    for (size_t at = h.Directory(kImportDirectory).rva;; at += 20) {
-        const uint32_t name = Get32(image, at + 12);
-        if (name == 0) throw std::runtime_error("fixture_dep.dll not imported");
-        if (std::string(reinterpret_cast<const char*>(&image.at(name))) == "fixture_dep.dll") return at;
-    }
+    std::vector<std::pair<std::string, size_t>> descriptors;
+    for (size_t at = h.Directory(kImportDirectory).rva; Get32(image, at + 12) != 0; at += 20)
+        descriptors.emplace_back(reinterpret_cast<const char*>(&image.at(Get32(image, at + 12))), at);
+    return descriptors;
 }
 
 TEST_P(FixtureTest, ImportsGoToTheHookFirstAndByOrdinalCarryTheirNumber)
 {
     RecordingBinder binder;
-    binder.hookName = "dep_named";
     BindImports(headers, image, binder);
-    // Libraries are visited in directory order.
-    EXPECT_EQ(binder.libraries, ImportedLibraries(image, headers));
-    ASSERT_EQ(binder.libraries.size(), 2u);
-
-    // Every import is offered to the hook; only those it declines reach the resolver.
-    ASSERT_EQ(binder.hooked.size(), 3u);
-    const auto kernel = binder.HookedFrom("KERNEL32.dll");
-    ASSERT_EQ(kernel.size(), 1u);
-    EXPECT_EQ(kernel[0].name, "GetTickCount");
-    const auto dependency = binder.HookedFrom("fixture_dep.dll");
-    ASSERT_EQ(dependency.size(), 2u);
-    EXPECT_EQ(dependency[0].name, "dep_named");
-    EXPECT_EQ(dependency[1].ordinal, 7);
-    EXPECT_EQ(dependency[1].name, "");
-    ASSERT_EQ(binder.resolved.size(), 2u);
-    EXPECT_NE(binder.ResolvedAddress("KERNEL32.dll", "GetTickCount", -1), 0u);
-    EXPECT_EQ(binder.ResolvedAddress("fixture_dep.dll", "dep_named", -1), 0u) << "the hook took it";
-    const uint64_t byOrdinal = binder.ResolvedAddress("fixture_dep.dll", "", 7);
-    ASSERT_NE(byOrdinal, 0u);
-
-    const size_t dep = DepDescriptor(image, headers);
-    const uint32_t iat = Get32(image, dep + 16);
-    EXPECT_EQ(GetPointer(image, iat, GetParam().is64), 0xAB00u);
-    EXPECT_EQ(GetPointer(image, iat + headers.PointerSize(), GetParam().is64), byOrdinal);
-    EXPECT_EQ(GetPointer(image, iat + 2 * headers.PointerSize(), GetParam().is64), 0u) << "terminator overwritten";
+    // Libraries are visited in directory order (the linker's choice), each import in
+    // its table order. The ordinal import's number needs all 16 bits.
+    const std::map<std::string, std::vector<std::string>> offered = {
+        {"KERNEL32.dll", {"KERNEL32.dll!GetTickCount"}},
+        {"fixture_dep.dll", {"fixture_dep.dll!dep_named", "fixture_dep.dll#4103"}}};
+    std::vector<std::string> libraries, hooked;
+    for (const auto& [library, at] : ImportDescriptors(image, headers)) {
+        libraries.push_back(library);
+        hooked.insert(hooked.end(), offered.at(library).begin(), offered.at(library).end());
+    }
+    EXPECT_EQ(binder.libraries, libraries);
+    EXPECT_EQ(binder.hooked, hooked);
+    // Only the imports the hook declines reach the resolver.
+    std::erase(hooked, "fixture_dep.dll!dep_named");
+    EXPECT_EQ(binder.resolved, hooked);
 }
 
 TEST_P(FixtureTest, TimeDateStampChoosesWhichTableHoldsTheNames)
 {
-    const size_t dep = DepDescriptor(image, headers);
+    size_t dep = 0;
+    for (const auto& [library, at] : ImportDescriptors(image, headers))
+        if (library == "fixture_dep.dll") dep = at;
+    ASSERT_NE(dep, 0u);
     const uint32_t lookup = Get32(image, dep), iat = Get32(image, dep + 16);
     const size_t w = headers.PointerSize();
-
-    {   // Stamp 0: names come from the address table; a ruined lookup table is never read.
+    struct StampCase {
+        const char* what;
+        uint32_t stamp;
+        uint32_t ruined;      // table filled with garbage, never to be read
+        bool withoutLookup;
+    };
+    const StampCase cases[] = {
+        {"stamp 0: names come from the address table", 0, lookup, false},
+        {"a stamp: the address table holds bound addresses, names come from the lookup table", 0xFFFFFFFF, iat, false},
+        {"a stamp without lookup table: names are still in the address table", 1, 0, true},
+    };
+    for (const StampCase& c : cases) {
         std::vector<uint8_t> copy = image;
-        std::fill(copy.begin() + lookup, copy.begin() + lookup + 2 * w, 0xEE);
+        Put32(copy, dep + 4, c.stamp);
+        if (c.ruined) std::fill(copy.begin() + c.ruined, copy.begin() + c.ruined + 2 * w, 0xEE);
+        if (c.withoutLookup) Put32(copy, dep, 0);
         RecordingBinder binder;
         BindImports(headers, copy, binder);
-        ASSERT_EQ(binder.HookedFrom("fixture_dep.dll").size(), 2u);
-        EXPECT_EQ(binder.HookedFrom("fixture_dep.dll")[0].name, "dep_named");
-    }
-    {   // Non-zero stamp: the address table holds bound addresses, names come from the lookup table.
-        std::vector<uint8_t> copy = image;
-        Put32(copy, dep + 4, 0xFFFFFFFF);
-        std::fill(copy.begin() + iat, copy.begin() + iat + 2 * w, 0x11);
-        RecordingBinder binder;
-        BindImports(headers, copy, binder);
-        const auto dependency = binder.HookedFrom("fixture_dep.dll");
-        ASSERT_EQ(dependency.size(), 2u);
-        EXPECT_EQ(dependency[0].name, "dep_named");
-        EXPECT_EQ(dependency[1].ordinal, 7);
-        EXPECT_EQ(GetPointer(copy, iat, GetParam().is64), binder.ResolvedAddress("fixture_dep.dll", "dep_named", -1));
-        EXPECT_EQ(GetPointer(copy, iat + w, GetParam().is64), binder.ResolvedAddress("fixture_dep.dll", "", 7));
-        EXPECT_NE(GetPointer(copy, iat, GetParam().is64), 0u);
-    }
-    {   // Non-zero stamp without a lookup table: the names are still in the address table.
-        std::vector<uint8_t> copy = image;
-        Put32(copy, dep + 4, 1);
-        Put32(copy, dep, 0);
-        RecordingBinder binder;
-        BindImports(headers, copy, binder);
-        ASSERT_EQ(binder.HookedFrom("fixture_dep.dll").size(), 2u);
-        EXPECT_EQ(binder.HookedFrom("fixture_dep.dll")[0].name, "dep_named");
+        EXPECT_NE(std::find(binder.hooked.begin(), binder.hooked.end(), "fixture_dep.dll!dep_named"), binder.hooked.end())
+            << c.what;
+        // The address table receives the hook's and the resolver's answers, and keeps its terminator.
+        EXPECT_EQ(GetPointer(copy, iat, headers.is64), 0xAB00u) << c.what;
+        EXPECT_EQ(GetPointer(copy, iat + w, headers.is64), binder.ResolvedAddress("fixture_dep.dll#4103")) << c.what;
+        EXPECT_NE(GetPointer(copy, iat + w, headers.is64), 0u) << c.what;
+        EXPECT_EQ(GetPointer(copy, iat + 2 * w, headers.is64), 0u) << c.what << ": terminator overwritten";
     }
 }
 
@@ -342,7 +293,7 @@ TEST_P(FixtureTest, ExportsAreFoundByExactNameAndForwardersAreRecognised)
     ASSERT_TRUE(byOrdinal && byOrdinal->forwarder);
     EXPECT_EQ(byOrdinal->forwarder->library, "fixture_dep");
     EXPECT_TRUE(byOrdinal->forwarder->ByOrdinal());
-    EXPECT_EQ(byOrdinal->forwarder->ordinal, 7);
+    EXPECT_EQ(byOrdinal->forwarder->ordinal, 4103);
 }
 
 TEST_P(FixtureTest, ResourcesAreTakenInUsEnglishOrNeutralOnly)
@@ -374,8 +325,16 @@ TEST_P(FixtureTest, ResourcesAreTakenInUsEnglishOrNeutralOnly)
     EXPECT_EQ(Get32(std::vector<uint8_t>(cursor->begin(), cursor->end()), 4), 40u) << "hotspot then a DIB header";
 }
 
-TEST_P(FixtureTest, InspectionReportsMachineSizeAndProductVersion)
+TEST_P(FixtureTest, HeadersAndInspectionDescribeTheLibrary)
 {
+    EXPECT_EQ(headers.is64, GetParam().is64);
+    EXPECT_EQ(headers.machine, GetParam().is64 ? kMachineAmd64 : kMachineI386);
+    EXPECT_EQ(headers.imageBase, GetParam().imageBase);
+    EXPECT_TRUE(headers.fileCharacteristics & kFileDll);
+    EXPECT_NE(headers.entryPoint, 0u);
+    EXPECT_FALSE(headers.Directory(kRelocationDirectory).empty());
+    EXPECT_GE(headers.sections.size(), 5u);
+
     const RuntimeModuleInfo info = InspectRuntimeModule(file);
     EXPECT_EQ(info.bits, GetParam().is64 ? 64u : 32u);
     EXPECT_EQ(info.fileSize, file.size());
@@ -383,9 +342,14 @@ TEST_P(FixtureTest, InspectionReportsMachineSizeAndProductVersion)
     ASSERT_TRUE(info.productVersion);
     EXPECT_EQ(info.productVersion->ToString(), "10.0.45.2");
     EXPECT_EQ(PackFlashVersion(*info.productVersion), 0x0A002D02u);
+    // What swfpack info shows of it.
+    const RuntimeModuleSummary summary = DescribeRuntimeModule(file);
+    EXPECT_EQ(summary.bits, info.bits);
+    EXPECT_EQ(summary.productVersion, "10.0.45.2");
+    EXPECT_EQ(summary.problem, "");
 }
 
-INSTANTIATE_TEST_SUITE_P(AllLibraries, FixtureTest, ::testing::ValuesIn(AllFixtures()),
+INSTANTIATE_TEST_SUITE_P(AllLibraries, FixtureTest, ::testing::ValuesIn(kFixtures),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(PackFlashVersion, EachPartTakesEightBitsAndCarries)
@@ -398,16 +362,13 @@ TEST(PackFlashVersion, EachPartTakesEightBitsAndCarries)
 
 TEST(SectionProtection, FollowsExecuteReadWriteAndNoCache)
 {
-    EXPECT_EQ(SectionProtection(0), 0x01u);
-    EXPECT_EQ(SectionProtection(kSectionWrite), 0x08u);
-    EXPECT_EQ(SectionProtection(kSectionRead), 0x02u);
-    EXPECT_EQ(SectionProtection(kSectionRead | kSectionWrite), 0x04u);
-    EXPECT_EQ(SectionProtection(kSectionExecute), 0x10u);
-    EXPECT_EQ(SectionProtection(kSectionExecute | kSectionWrite), 0x80u);
-    EXPECT_EQ(SectionProtection(kSectionExecute | kSectionRead), 0x20u);
-    EXPECT_EQ(SectionProtection(kSectionExecute | kSectionRead | kSectionWrite), 0x40u);
-    EXPECT_EQ(SectionProtection(kSectionRead | kSectionNotCached), 0x202u);
-    EXPECT_EQ(SectionProtection(kSectionExecute | kSectionRead | 0x60 /* code, initialised data */), 0x20u);
+    const std::pair<uint32_t, uint32_t> cases[] = {
+        {0, 0x01}, {kSectionWrite, 0x08}, {kSectionRead, 0x02}, {kSectionRead | kSectionWrite, 0x04},
+        {kSectionExecute, 0x10}, {kSectionExecute | kSectionWrite, 0x80}, {kSectionExecute | kSectionRead, 0x20},
+        {kSectionExecute | kSectionRead | kSectionWrite, 0x40}, {kSectionRead | kSectionNotCached, 0x202},
+        {kSectionExecute | kSectionRead | 0x60 /* code, initialised data */, 0x20}};
+    for (const auto& [characteristics, protection] : cases)
+        EXPECT_EQ(SectionProtection(characteristics), protection) << std::hex << characteristics;
 }
 
 TEST(ParseForwarder, AcceptsNameAndOrdinalFormsOnly)
@@ -419,7 +380,6 @@ TEST(ParseForwarder, AcceptsNameAndOrdinalFormsOnly)
     for (const char* bad : {"NoDot", ".Name", "LIB.", "LIB.#", "LIB.#65536", "LIB.#12x"})
         EXPECT_THROW(ParseForwarder(bad), PeError) << bad;
 }
-
 
 // One relocation block at 0x100 fixing the words at 0x10 of a small image.
 struct RelocationCase {
@@ -490,10 +450,6 @@ TEST(ApplyRelocations, RefusesOtherTypesAndAHighAdjWithoutItsSecondEntry)
         EXPECT_NE(std::string(e.what()).find("lacks its second entry"), std::string::npos) << e.what();
     }
 }
-
-}  // namespace
-
-namespace {
 
 // A small mapped image at 0x10000000 with a TLS directory at 0x100: template
 // 0x200..0x210, index at 0x300, one callback at 0x50 listed at 0x180.

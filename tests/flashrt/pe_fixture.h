@@ -1,8 +1,11 @@
 #pragma once
-// Access to the fixture libraries and to the places inside them that the tests
-// damage or inspect, found by reading the headers independently of the core.
+// The fixture libraries the build makes, and the places inside them that the
+// tests damage or inspect, found by reading the headers independently of the core.
 #include <cstdint>
+#include <fstream>
+#include <iterator>
 #include <ostream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -15,31 +18,61 @@ struct FixtureInfo {
 };
 inline void PrintTo(const FixtureInfo& fixture, std::ostream* out) { *out << fixture.name; }
 
-// Every fixture library the build makes.
-const std::vector<FixtureInfo>& AllFixtures();
+inline const FixtureInfo kFixtures[] = {
+    {"pe32_default", false, 0x20000000},        {"pe32_page_aligned", false, 0x30000000},
+    {"pe32_small_aligned", false, 0x10000000},  {"pe64_default", true, 0x2A0000000},
+    {"pe64_wide_aligned", true, 0x7FF650000000},
+};
 
-std::vector<uint8_t> LoadFixture(const std::string& name);
+inline std::vector<uint8_t> LoadFixture(const std::string& name)
+{
+    const std::string path = std::string(SWFP_PE_FIXTURE_DIR) + "/" + name + ".dll";
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("missing fixture " + path);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
-uint32_t Get32(const std::vector<uint8_t>& b, size_t at);
-uint16_t Get16(const std::vector<uint8_t>& b, size_t at);
-void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v);
-void Put16(std::vector<uint8_t>& b, size_t at, uint16_t v);
-uint64_t GetPointer(const std::vector<uint8_t>& b, size_t at, bool is64);
+// Little-endian fields at checked offsets.
+inline uint64_t GetBytes(const std::vector<uint8_t>& b, size_t at, size_t count)
+{
+    uint64_t v = 0;
+    for (size_t i = count; i-- > 0;) v = v << 8 | b.at(at + i);
+    return v;
+}
+inline uint32_t Get32(const std::vector<uint8_t>& b, size_t at) { return uint32_t(GetBytes(b, at, 4)); }
+inline uint16_t Get16(const std::vector<uint8_t>& b, size_t at) { return uint16_t(GetBytes(b, at, 2)); }
+inline uint64_t GetPointer(const std::vector<uint8_t>& b, size_t at, bool is64) { return GetBytes(b, at, is64 ? 8 : 4); }
+inline void PutBytes(std::vector<uint8_t>& b, size_t at, uint64_t v, size_t count)
+{
+    for (size_t i = 0; i < count; ++i) b.at(at + i) = uint8_t(v >> 8 * i);
+}
+inline void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v) { PutBytes(b, at, v, 4); }
+inline void Put16(std::vector<uint8_t>& b, size_t at, uint16_t v) { PutBytes(b, at, v, 2); }
 
 // Offsets in a file image.
 struct Layout {
-    size_t nt = 0;
-    size_t optional = 0;
-    size_t sectionTable = 0;
-    uint16_t sectionCount = 0;
-    bool is64 = false;
+    explicit Layout(const std::vector<uint8_t>& file)
+        : nt(Get32(file, 0x3C)), optional(nt + 24), sectionTable(optional + Get16(file, nt + 20)),
+          sectionCount(Get16(file, nt + 6)), is64(Get16(file, optional) == 0x20B)
+    {
+    }
+    size_t nt, optional, sectionTable;
+    uint16_t sectionCount;
+    bool is64;
     size_t Directory(size_t index) const { return optional + (is64 ? 112 : 96) + 8 * index; }
     size_t Section(size_t index) const { return sectionTable + 40 * index; }
 };
-Layout ReadLayout(const std::vector<uint8_t>& file);
+inline Layout ReadLayout(const std::vector<uint8_t>& file) { return Layout(file); }
+
 // File offset of an address in the image, through the section table.
-size_t FileOffsetOf(const std::vector<uint8_t>& file, uint32_t rva);
-// Index of the first section with the given name.
-size_t SectionIndex(const std::vector<uint8_t>& file, const std::string& name);
+inline size_t FileOffsetOf(const std::vector<uint8_t>& file, uint32_t rva)
+{
+    const Layout l(file);
+    for (size_t i = 0; i < l.sectionCount; ++i) {
+        const uint32_t va = Get32(file, l.Section(i) + 12), raw = Get32(file, l.Section(i) + 16);
+        if (rva >= va && rva < va + raw) return Get32(file, l.Section(i) + 20) + (rva - va);
+    }
+    throw std::runtime_error("address not backed by the file");
+}
 
 }  // namespace pe_test

@@ -4,9 +4,11 @@
 #include <optional>
 #include <string>
 
+#include "flashrt/content_manager_win.h"
 #include "flashrt/flash_ocx_code_provider_win.h"
 #include "flashrt/import_hooks_win.h"
 #include "win_test_support.h"
+#include "winbase/handles_win.h"
 
 using namespace flashrt;
 using namespace loader_test;
@@ -15,73 +17,53 @@ namespace {
 
 const wchar_t* const kClassKey = L"CLSID\\{D27CDB6E-AE6D-11cf-96B8-444553540000}";
 
-bool KeyExists(const wchar_t* path)
+std::optional<std::wstring> ServerPath()
 {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
+    wchar_t value[1024] = {};
+    DWORD size = sizeof value;
+    if (RegGetValueW(HKEY_CLASSES_ROOT, kFlashInprocServerKey, nullptr, RRF_RT_REG_SZ, nullptr, value, &size) !=
+        ERROR_SUCCESS)
+        return std::nullopt;
+    return value;
 }
 
-// Writes the Flash class's server path in this test's Wine prefix; the destructor
-// removes it again.
-class RegisteredServer {
-public:
-    explicit RegisteredServer(const std::string& path) { Write(path); }
-    ~RegisteredServer() { Remove(); }
-    static void Remove() { RegDeleteTreeW(HKEY_CLASSES_ROOT, kFlashInprocServerKey); }
-    static void Write(const std::string& path)
-    {
-        HKEY key = nullptr;
-        if (RegCreateKeyExW(HKEY_CLASSES_ROOT, kFlashInprocServerKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                            nullptr) != ERROR_SUCCESS)
-            throw std::runtime_error("cannot create the class key");
-        RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
-                       static_cast<DWORD>(path.size() + 1));
-        RegCloseKey(key);
-    }
-};
+bool RegisterServer(const std::wstring& path)
+{
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, kFlashInprocServerKey);
+    return RegSetKeyValueW(HKEY_CLASSES_ROOT, kFlashInprocServerKey, nullptr, REG_SZ, path.c_str(),
+                           DWORD((path.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
 
-// The prefix may be shared with other programs that register a Flash runtime:
-// whatever registration was there before these tests is put back afterwards.
-struct SavedRegistration {
-    bool hadClassKey = false;
-    std::optional<std::string> server;
+// Registers the Flash class's server path (or none) in this test's Wine prefix
+// for its lifetime. The prefix may be shared with other programs that register a
+// runtime: whatever registration was there before is put back, whatever the
+// test's assertions do.
+class ServerRegistration {
+public:
+    explicit ServerRegistration(const std::optional<std::string>& path)
+    {
+        swfp::win::UniqueRegKey classKey;
+        hadClassKey_ = RegOpenKeyExW(HKEY_CLASSES_ROOT, kClassKey, 0, KEY_READ, classKey.put()) == ERROR_SUCCESS;
+        if (path && !RegisterServer(std::wstring(path->begin(), path->end())))
+            throw std::runtime_error("cannot register the Flash class's server");
+        if (!path) RegDeleteTreeW(HKEY_CLASSES_ROOT, kFlashInprocServerKey);
+    }
+    ~ServerRegistration()
+    {
+        if (saved_) RegisterServer(*saved_);
+        else RegDeleteTreeW(HKEY_CLASSES_ROOT, hadClassKey_ ? kFlashInprocServerKey : kClassKey);
+    }
+    ServerRegistration(const ServerRegistration&) = delete;
+    ServerRegistration& operator=(const ServerRegistration&) = delete;
+
+private:
+    const std::optional<std::wstring> saved_ = ServerPath();
+    bool hadClassKey_ = false;
 };
 
 class Providers : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        saved_.hadClassKey = KeyExists(kClassKey);
-        HKEY key = nullptr;
-        if (RegOpenKeyExW(HKEY_CLASSES_ROOT, kFlashInprocServerKey, 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
-            char value[1024] = {};
-            DWORD size = sizeof value - 1;
-            if (RegQueryValueExA(key, nullptr, nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size) ==
-                ERROR_SUCCESS)
-                saved_.server = std::string(value);
-            RegCloseKey(key);
-        }
-    }
-    static void TearDownTestSuite()
-    {
-        RegisteredServer::Remove();
-        if (saved_.server) RegisteredServer::Write(*saved_.server);
-        else if (!saved_.hadClassKey) RegDeleteTreeW(HKEY_CLASSES_ROOT, kClassKey);
-    }
-    static inline SavedRegistration saved_;
-
-    void SetUp() override
-    {
-        RegisteredServer::Remove();
-        StartImportHookState();
-    }
-    void TearDown() override
-    {
-        StopImportHookState();
-        RegisteredServer::Remove();
-    }
+    ImportHookState hookState;
 };
 
 HRESULT CreateUnknown(TFlashOCXCodeProvider& provider, IUnknown** out)
@@ -90,61 +72,53 @@ HRESULT CreateUnknown(TFlashOCXCodeProvider& provider, IUnknown** out)
     return provider.CreateInstance(IID_IUnknown, reinterpret_cast<void**>(out));
 }
 
-TEST_F(Providers, TheRegisteredModuleIsMappedWhenFirstAskedAndCreatesObjects)
+// The provider reads the registered path into room for 260 characters, the
+// version query into room for 259: copies of the test module at paths of each
+// length show where each stops.
+TEST_F(Providers, TheRegisteredModuleIsMappedWhenFirstAskedFromAPathOfUpTo260Characters)
 {
-    RegisteredServer server(BesideProgram("flashrt_test_module.dll"));
-    EXPECT_EQ(GetInstalledFlashVersion(), 0x0A002D02u);
-    EXPECT_TRUE(IsFlashInstalled());
+    const swfp::wintest::TempFolder folder;
+    const std::string base = folder.Path().string() + "\\";
+    auto pathOf = [&](size_t length) { return base + std::string(length - base.size() - 4, 'm') + ".dll"; };
+    const auto image = TestModuleImage();
+    for (const std::string& path : {base + "short.dll", pathOf(259), pathOf(260), pathOf(261)})
+        swfp::wintest::WriteWholeFile(std::wstring(path.begin(), path.end()), image);
+    const struct {
+        std::optional<std::string> path;
+        uint32_t version;
+        HRESULT created;
+    } cases[] = {
+        {std::nullopt, 0, E_FAIL},
+        {base + "missing.dll", 0, E_FAIL},
+        {base + "short.dll", 0x0A002D02u, S_OK},
+        {pathOf(259), 0x0A002D02u, S_OK},
+        {pathOf(260), 0, S_OK},
+        {pathOf(261), 0, E_FAIL},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path ? std::to_string(c.path->size()) + " characters" : "no registration");
+        ServerRegistration server(c.path);
+        EXPECT_EQ(GetInstalledFlashVersion(), c.version);
+        EXPECT_EQ(IsFlashInstalled(), c.version != 0);
 
-    TFlashOCXCodeProviderBasedOnSystemInstalledOCX provider;
-    EXPECT_EQ(provider.Loader(), nullptr) << "nothing is mapped before an object is asked for";
-    IUnknown* object = nullptr;
-    ASSERT_EQ(CreateUnknown(provider, &object), S_OK);
-    ASSERT_TRUE(provider.HasEntry());
-    ASSERT_NE(provider.Loader(), nullptr);
-    EXPECT_EQ(GetModuleHandleA("flashrt_test_module.dll"), nullptr) << "never through the system loader";
-    ASSERT_NE(object, nullptr);
-    ASSERT_NE(object, reinterpret_cast<IUnknown*>(0xDEADBEEF));
-    EXPECT_EQ(object->Release(), 0u);
-
-    // The factory's refusal is reported, and the out-slot is cleared.
-    void* dispatch = reinterpret_cast<void*>(0xDEADBEEF);
-    EXPECT_EQ(provider.CreateInstance(IID_IDispatch, &dispatch), E_NOINTERFACE);
-    EXPECT_EQ(dispatch, nullptr);
-}
-
-TEST_F(Providers, WithoutTheKeyNothingIsInstalledAndCreationFails)
-{
-    EXPECT_EQ(GetInstalledFlashVersion(), 0u);
-    EXPECT_FALSE(IsFlashInstalled());
-    TFlashOCXCodeProviderBasedOnSystemInstalledOCX provider;
-    IUnknown* object = nullptr;
-    EXPECT_EQ(CreateUnknown(provider, &object), E_FAIL);
-    EXPECT_EQ(object, nullptr);
-    EXPECT_FALSE(provider.HasEntry());
-}
-
-TEST_F(Providers, ARegisteredPathThatIsNoModuleGivesAnEmptyProvider)
-{
-    RegisteredServer server(BesideProgram("no_such_module.dll"));
-    EXPECT_EQ(GetInstalledFlashVersion(), 0u);
-    TFlashOCXCodeProviderBasedOnSystemInstalledOCX provider;
-    IUnknown* object = nullptr;
-    EXPECT_EQ(CreateUnknown(provider, &object), E_FAIL);
-    EXPECT_FALSE(provider.HasEntry());
-}
-
-TEST_F(Providers, APathOf260CharactersIsTooLongForTheVersionQuery)
-{
-    std::string path = "C:\\";
-    path += std::string(260 - path.size() - 4, 'a') + ".dll";
-    ASSERT_EQ(path.size(), 260u);
-    RegisteredServer server(path);
-    EXPECT_EQ(GetInstalledFlashVersion(), 0u);
-    TFlashOCXCodeProviderBasedOnSystemInstalledOCX provider;  // reads it, finds no file
-    IUnknown* object = nullptr;
-    EXPECT_EQ(CreateUnknown(provider, &object), E_FAIL);
-    EXPECT_FALSE(provider.HasEntry());
+        TFlashOCXCodeProviderBasedOnSystemInstalledOCX provider;
+        EXPECT_EQ(provider.Loader(), nullptr) << "nothing is mapped before an object is asked for";
+        IUnknown* object = nullptr;
+        EXPECT_EQ(CreateUnknown(provider, &object), c.created);
+        EXPECT_EQ(provider.HasEntry(), c.created == S_OK);
+        if (c.created != S_OK) {
+            EXPECT_EQ(object, nullptr);
+            continue;
+        }
+        ASSERT_NE(object, nullptr);
+        ASSERT_NE(object, reinterpret_cast<IUnknown*>(0xDEADBEEF));
+        EXPECT_EQ(object->Release(), 0u);
+        // The factory's refusal is reported, and the out-slot is cleared.
+        void* dispatch = reinterpret_cast<void*>(0xDEADBEEF);
+        EXPECT_EQ(provider.CreateInstance(IID_IDispatch, &dispatch), E_NOINTERFACE);
+        EXPECT_EQ(dispatch, nullptr);
+    }
+    EXPECT_EQ(GetModuleHandleA("short.dll"), nullptr) << "never through the system loader";
 }
 
 TEST_F(Providers, StreamProvidersFromNothingOrGarbageFailEveryCreation)
@@ -169,40 +143,37 @@ TEST_F(Providers, StreamProvidersFromNothingOrGarbageFailEveryCreation)
 
 TEST_F(Providers, TheRuntimeUnitStartsWithTheRegisteredModuleAndTheStreamReplacesIt)
 {
-    RegisteredServer::Remove();
     {
-        RegisteredServer server(BesideProgram("flashrt_test_module.dll"));
-        FlashRuntimeUnit unit;
+        ServerRegistration server(BesideProgram("flashrt_test_module.dll"));
+        FlashRuntimeUnit unit(MakeContentManager);
         ASSERT_NE(WindowClassMap(), nullptr);
         EXPECT_TRUE(GetFlashSoundEnabled());
-        TFlashOCXCodeProvider* first = FlashOCXCodeProvider();
-        ASSERT_NE(first, nullptr);
+        EXPECT_NE(GetContentRedirector(), nullptr) << "the content manager it was given";
+        ASSERT_NE(FlashOCXCodeProvider(), nullptr);
         IUnknown* object = nullptr;
-        ASSERT_EQ(CreateUnknown(*first, &object), S_OK);
+        ASSERT_EQ(CreateUnknown(*FlashOCXCodeProvider(), &object), S_OK);
         object->Release();
 
         LoadFlashOCXCodeFromStream(std::vector<uint8_t>(100, 0));
-        TFlashOCXCodeProvider* broken = FlashOCXCodeProvider();
-        ASSERT_NE(broken, nullptr);
-        EXPECT_EQ(CreateUnknown(*broken, &object), E_FAIL) << "the previous provider is gone";
+        ASSERT_NE(FlashOCXCodeProvider(), nullptr);
+        EXPECT_EQ(CreateUnknown(*FlashOCXCodeProvider(), &object), E_FAIL) << "the previous provider is gone";
 
-        const auto image = TestModuleImage();
-        LoadFlashOCXCodeFromStream(image);
+        LoadFlashOCXCodeFromStream(TestModuleImage());
         ASSERT_EQ(CreateUnknown(*FlashOCXCodeProvider(), &object), S_OK);
         object->Release();
     }
     EXPECT_EQ(FlashOCXCodeProvider(), nullptr);
     EXPECT_EQ(WindowClassMap(), nullptr);
-    RegisteredServer::Remove();
+    EXPECT_EQ(GetContentRedirector(), nullptr);
 }
 
 TEST_F(Providers, APackagedModuleMeansTheRegisteredOneIsNeverMapped)
 {
     // The registered module marks its mapping with a file.
-    const std::string marker = BesideProgram("registered_module_mapped.marker");
-    DeleteFileA(marker.c_str());
-    SetEnvironmentVariableA("FAULTY_MODULE_MARKER", marker.c_str());
-    RegisteredServer server(BesideProgram("flashrt_faulty_module.dll"));
+    const swfp::wintest::TempFolder folder;
+    const std::string marker = (folder.Path() / "mapped.marker").string();
+    const ScopedVariable markerVariable("FAULTY_MODULE_MARKER", marker.c_str());
+    ServerRegistration server(BesideProgram("flashrt_faulty_module.dll"));
     {
         FlashRuntimeUnit unit;
         LoadFlashOCXCodeFromStream(TestModuleImage());
@@ -217,32 +188,8 @@ TEST_F(Providers, APackagedModuleMeansTheRegisteredOneIsNeverMapped)
         IUnknown* object = nullptr;
         CreateUnknown(*FlashOCXCodeProvider(), &object);
     }
-    SetEnvironmentVariableA("FAULTY_MODULE_MARKER", nullptr);
     EXPECT_FALSE(mapped);
     EXPECT_NE(GetFileAttributesA(marker.c_str()), INVALID_FILE_ATTRIBUTES);
-    DeleteFileA(marker.c_str());
-}
-
-TEST_F(Providers, TheRuntimeUnitInstallsTheContentManagerItIsGiven)
-{
-    struct Redirector : ContentRedirector {
-        bool TryCreateURLMoniker(IMoniker*, LPCWSTR, IMoniker**, HRESULT*) override { return false; }
-        bool TryCreateFileA(LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE, HANDLE*) override
-        {
-            return false;
-        }
-    };
-    static ContentRedirector* made = nullptr;
-    {
-        FlashRuntimeUnit unit([]() -> std::unique_ptr<ContentRedirector> {
-            auto r = std::make_unique<Redirector>();
-            made = r.get();
-            return r;
-        });
-        EXPECT_EQ(GetContentRedirector(), made);
-        EXPECT_NE(made, nullptr);
-    }
-    EXPECT_EQ(GetContentRedirector(), nullptr);
 }
 
 }  // namespace

@@ -1,20 +1,28 @@
 #pragma once
-// Helpers of the Windows loader tests: files next to the test program, and the
-// test module's exports by their types.
+// Helpers of the Windows loader tests: the files built beside the test program,
+// the test module's exports by their types, and guards for process-wide state.
 #include <windows.h>
 
-#include <cstdint>
+#include <filesystem>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "flashrt/import_hooks_win.h"
+#include "tests/support_win/test_files_win.h"
+
 namespace loader_test {
 
-// Full path of a file in the folder of this program.
-std::string BesideProgram(const char* fileName);
-std::vector<uint8_t> ReadBesideProgram(const char* fileName);
+inline std::string BesideProgram(const char* fileName) { return (swfp::wintest::ExeFolder() / fileName).string(); }
 
-// The test module's image.
+inline std::vector<uint8_t> ReadBesideProgram(const char* fileName)
+{
+    auto bytes = swfp::wintest::ReadWholeFile(swfp::wintest::ExeFolder() / fileName);
+    if (bytes.empty()) throw std::runtime_error(std::string("missing test file ") + fileName);
+    return bytes;
+}
+
 inline std::vector<uint8_t> TestModuleImage() { return ReadBesideProgram("flashrt_test_module.dll"); }
 
 template <typename F, typename Loader>
@@ -24,5 +32,35 @@ F Export(Loader& loader, const char* name)
     if (!p) throw std::runtime_error(std::string("the test module does not export ") + name);
     return reinterpret_cast<F>(reinterpret_cast<void*>(p));
 }
+
+// The window-class map and the sound switch the substitutes need, for a scope.
+struct ImportHookState {
+    ImportHookState() { flashrt::StartImportHookState(); }
+    ~ImportHookState() { flashrt::StopImportHookState(); }
+    ImportHookState(const ImportHookState&) = delete;
+    ImportHookState& operator=(const ImportHookState&) = delete;
+};
+
+// Memory from VirtualAlloc, released at the end of its scope.
+struct VirtualRelease {
+    void operator()(void* range) const { VirtualFree(range, 0, MEM_RELEASE); }
+};
+using VirtualRange = std::unique_ptr<void, VirtualRelease>;
+
+// An environment variable the test modules read, set for a scope.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const char* value) : name_(name) { SetEnvironmentVariableA(name, value); }
+    ~ScopedVariable() { SetEnvironmentVariableA(name_, nullptr); }
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+private:
+    const char* name_;
+};
+
+// The test module imports a library of its own from beside the test program: a
+// folder the loader searches only once the program has added it.
+inline const DLL_DIRECTORY_COOKIE g_programFolder = AddDllDirectory(swfp::wintest::ExeFolder().c_str());
 
 }  // namespace loader_test
