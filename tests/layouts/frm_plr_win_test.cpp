@@ -202,15 +202,9 @@ TEST_F(FrmPlr, SliderReportsSetAndDraggedPositions) {
   EXPECT_EQ(form->calls["ProgressSliderChange"], 4);
 }
 
-Bitmap32 Capture(const TControl& c, int x, int y, int w, int h) {
-  HWND window = c.Parent()->WindowHandle();
-  HDC dc = GetDC(window);
-  Bitmap32 shown = CaptureBitmap32(dc, x, y, w, h);
-  ReleaseDC(window, dc);
-  return shown;
-}
-
-TEST_F(FrmPlr, LayeredPictureComposesAndPaints) {
+// The navigator's picture with a half-transparent layer, composed, on screen and in
+// the panel's off-screen snapshot; the skin's left cap at the panel's corner.
+TEST_F(FrmPlr, NavigatorPictureAndSkinComposeAndPaint) {
   TImage32& img = *form->image;
   img.SetPicture(Bitmap32(230, 130, MakeColor32(0, 0, 0)));  // fits the 115 x 65 control exactly
   EXPECT_EQ(img.GetBitmapRect(), (IntRect{0, 0, 115, 65}));
@@ -224,34 +218,30 @@ TEST_F(FrmPlr, LayeredPictureComposesAndPaints) {
   layer.Changed();
   EXPECT_TRUE(layer.HitTest(10, 0));
   EXPECT_FALSE(layer.HitTest(60, 10));
-  UpdateWindow(form->pnControls->WindowHandle());
-  const Bitmap32 shown = Capture(img, img.Left(), img.Top(), img.Width(), img.Height());
-  for (const Bitmap32& b : {img.Compose(), shown}) {
-    EXPECT_EQ(b.Pixel(5, 5), MakeColor32(0, 0, 0));
-    EXPECT_EQ(b.Pixel(20, 5), MakeColor32(0, 0, 0));       // transparent half of the layer
-    EXPECT_EQ(b.Pixel(50, 5), MakeColor32(128, 128, 128));  // half-transparent white over black
+  UpdateWindow(form->WindowHandle());
+  HWND panel = form->pnControls->WindowHandle();
+  HDC dc = GetDC(panel);
+  const Bitmap32 shown = CaptureBitmap32(dc, 0, 0, 650, 133);
+  ReleaseDC(panel, dc);
+  const Bitmap32 snap = form->pnControls->PaintToBitmap();
+  ASSERT_EQ(snap.Width(), 650);
+  const Color32 cap = form->ani_images->Image(1).Pixel(1, 60);
+  for (const Bitmap32* b : {&shown, &snap}) {
+    EXPECT_NEAR(RedOf(b->Pixel(1, 60)), RedOf(cap), 2);
+    EXPECT_NEAR(GreenOf(b->Pixel(1, 60)), GreenOf(cap), 2);
   }
+  // The picture at (x, y) of b: black, the layer's transparent half, its half-transparent white.
+  const auto expectPicture = [](const Bitmap32& b, int x, int y) {
+    for (auto [dx, grey] : {std::pair{5, 0}, std::pair{20, 0}, std::pair{50, 128}})
+      EXPECT_EQ(b.Pixel(x + dx, y + 5) & 0xFFFFFF, MakeColor32(grey, grey, grey) & 0xFFFFFF) << dx;
+  };
+  expectPicture(img.Compose(), 0, 0);
+  expectPicture(shown, img.Left(), img.Top());
+  expectPicture(snap, img.Left(), img.Top());
   // A picture of another shape is centred on the background colour.
   img.SetPicture(Bitmap32(65, 65, MakeColor32(255, 0, 0)));
   EXPECT_EQ(img.GetBitmapRect(), (IntRect{25, 0, 90, 65}));
   EXPECT_EQ(img.Compose().Pixel(2, 30), FromBgr(7308177) | 0xFF000000u);
-}
-
-// The panel on screen and its off-screen snapshot both show the skin: the left
-// cap at the corner, the picture of the navigator where it stands.
-TEST_F(FrmPlr, PanelOnScreenAndInItsSnapshotShowsTheSkin) {
-  const Color32 blue = MakeColor32(40, 90, 160);
-  form->image->SetPicture(Bitmap32(115, 65, blue));
-  UpdateWindow(form->WindowHandle());
-  const Bitmap32 snap = form->pnControls->PaintToBitmap();
-  ASSERT_EQ(snap.Width(), 650);
-  const Color32 cap = form->ani_images->Image(1).Pixel(1, 60);
-  const TImage32& img = *form->image;
-  for (const Bitmap32& b : {Capture(img, 0, 0, 650, 133), snap}) {
-    EXPECT_NEAR(RedOf(b.Pixel(1, 60)), RedOf(cap), 2);
-    EXPECT_NEAR(GreenOf(b.Pixel(1, 60)), GreenOf(cap), 2);
-    EXPECT_EQ(b.Pixel(img.Left() + 50, img.Top() + 30) & 0xFFFFFF, blue & 0xFFFFFF);
-  }
 }
 
 TEST(OtherWindows, SplashAndAboutFromTheirLayouts) {
