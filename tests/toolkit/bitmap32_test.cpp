@@ -45,6 +45,8 @@ TEST(Bitmap32, FillFrameAndAlphaStayInsideTheBitmap) {
   EXPECT_EQ(b.Pixel(3, 2), 0x00FFFFFFu);
   EXPECT_EQ(b.Pixel(0, 0), 0xFFFFFFFFu);
   EXPECT_EQ(b.Pixel(-1, 0), 0u);
+  b.SetPixel(4, 0, 0);  // beyond the right edge, which is not the next row's first pixel
+  EXPECT_EQ(b.Pixel(0, 1), 0xFFFFFFFFu);
 }
 
 TEST(DrawBitmap, ScalesClipsAndBlendsWithMasterAlpha) {
