@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <tuple>
 
 using namespace swfp::layouts;
 
@@ -54,13 +55,10 @@ TEST(Skin, FadesStepFromHoverToRestAndPressedLooksDiffer) {
     }
     EXPECT_GT(previous, 8.0);  // hover and rest are clearly different
   }
-  // Pressed looks differ from the hover looks they follow.
-  EXPECT_GT(Difference(ani[14], ani[36]), 8.0);
-  EXPECT_GT(Difference(ani[19], ani[37]), 8.0);
-  EXPECT_GT(Difference(ani[9], ani[49]), 8.0);
-  EXPECT_GT(Difference(ani[35], ani[38]), 4.0);
-  EXPECT_GT(Difference(ani[34], ani[39]), 4.0);  // sound on and off look different
-  // Different glyphs on the same button look.
-  EXPECT_GT(Difference(ani[8], ani[13]), 2.0);
-  EXPECT_GT(Difference(ani[18], ani[23]), 2.0);
+  // Pressed looks differ from the hover looks they follow, sound on from sound off,
+  // and different glyphs on the same button look from each other.
+  for (auto [a, b, least] : {std::tuple{14, 36, 8.0}, std::tuple{19, 37, 8.0}, std::tuple{9, 49, 8.0},
+                             std::tuple{35, 38, 4.0}, std::tuple{34, 39, 4.0}, std::tuple{8, 13, 2.0},
+                             std::tuple{18, 23, 2.0}})
+    EXPECT_GT(Difference(ani[a], ani[b]), least) << a << " " << b;
 }

@@ -22,22 +22,29 @@ struct Form : TComponent {
 
 }  // namespace
 
-TEST(Action, ClientsHearOnlyRealChanges) {
+TEST(Action, ClientsHearOnlyRealChangesAndTheActionsEnd) {
   Form f;
   auto& list = f.Make<TActionList>();
-  auto& a = f.Make<TAction>(&list);
-  Recorder r;
-  a.AddClient(&r);
-  a.SetVisible(true);  // no change
-  a.SetVisible(false);
-  a.SetChecked(true);
-  a.SetCaption("Play");
-  a.SetEnabled(false);
+  Recorder r, stays;
+  {
+    TAction a(nullptr, &list);
+    a.AddClient(&r);
+    a.AddClient(&stays);
+    EXPECT_EQ(list.Actions().size(), 1u);
+    a.SetVisible(true);  // no change
+    a.SetVisible(false);
+    a.SetChecked(true);
+    a.SetCaption("Play");
+    a.SetEnabled(false);
+    a.RemoveClient(&r);
+    a.SetVisible(true);
+  }
   EXPECT_EQ(r.changes, (std::vector<ActionProperty>{ActionProperty::Visible, ActionProperty::Checked,
                                                     ActionProperty::Caption, ActionProperty::Enabled}));
-  a.RemoveClient(&r);
-  a.SetVisible(true);
-  EXPECT_EQ(r.changes.size(), 4u);
+  EXPECT_FALSE(r.destroyed);
+  EXPECT_TRUE(stays.destroyed);
+  EXPECT_EQ(stays.changes.size(), 5u);
+  EXPECT_TRUE(list.Actions().empty()) << "a destroyed action leaves its list";
 }
 
 TEST(Action, ExecuteFlipsAutoCheckBeforeTheHandlerAndSkipsWhenDisabled) {
@@ -98,19 +105,6 @@ TEST(ActionList, UpdateRunsOncePerActionAndHandledStopsOwnUpdates) {
   EXPECT_EQ(ownUpdates, 1);  // only b's own update ran
   EXPECT_EQ(list.Find("b"), &b);
   EXPECT_EQ(list.Find("zz"), nullptr);
-}
-
-TEST(Action, DestroyedActionReleasesClientsAndList) {
-  Form f;
-  auto& list = f.Make<TActionList>();
-  Recorder r;
-  {
-    TAction a(nullptr, &list);
-    a.AddClient(&r);
-    EXPECT_EQ(list.Actions().size(), 1u);
-  }
-  EXPECT_TRUE(r.destroyed);
-  EXPECT_TRUE(list.Actions().empty());
 }
 
 TEST(HintToShow, OwnHintFirstThenTheCommandNameAndOnlyWhenHintsAreWanted) {

@@ -6,48 +6,33 @@ using namespace swfp::tk;
 
 namespace {
 
-LayoutItem aligned(Align a, Bounds b) {
-  LayoutItem it;
-  it.align = a;
-  it.bounds = b;
-  return it;
-}
+LayoutItem aligned(Align a, Bounds b) { return {.bounds = b, .align = a}; }
 
 LayoutItem anchored(Anchors a, Bounds b, Size parent) {
-  LayoutItem it;
-  it.anchors = a;
-  it.bounds = b;
-  it.anchorBase = b;
-  it.anchorParent = parent;
-  return it;
+  return {.bounds = b, .anchors = a, .anchorBase = b, .anchorParent = parent};
 }
 
 }  // namespace
 
-// The player window: a bottom panel of fixed height and a client panel above it.
-TEST(Align, BottomThenClientShareTheClientArea) {
-  std::vector<LayoutItem> items{aligned(Align::Client, {0, 0, 10, 10}), aligned(Align::Bottom, {0, 0, 650, 133})};
-  resolveLayout({650, 609}, items);
-  EXPECT_EQ(items[1].bounds, (Bounds{0, 476, 650, 133}));
-  EXPECT_EQ(items[0].bounds, (Bounds{0, 0, 650, 476}));
-
-  resolveLayout({800, 700}, items);
-  EXPECT_EQ(items[1].bounds, (Bounds{0, 567, 800, 133}));
-  EXPECT_EQ(items[0].bounds, (Bounds{0, 0, 800, 567}));
-}
-
-TEST(Align, LeftRightAndClientStackInwardsInListOrder) {
-  std::vector<LayoutItem> items{
-      aligned(Align::Left, {0, 0, 13, 1}),   aligned(Align::Left, {0, 0, 283, 1}),
-      aligned(Align::Left, {0, 0, 13, 1}),   aligned(Align::Client, {0, 0, 1, 1}),
-      aligned(Align::Right, {0, 0, 156, 1}),
+// Aligned items stack inwards edge by edge in list order; the client item takes what is left.
+TEST(Align, AlignedItemsShareTheClientArea) {
+  struct Case { Size parent; std::vector<LayoutItem> items; std::vector<Bounds> expected; };
+  const Case cases[] = {
+      // The player window: a bottom panel of fixed height and a client panel above it, at two sizes.
+      {{650, 609}, {aligned(Align::Client, {0, 0, 10, 10}), aligned(Align::Bottom, {0, 0, 650, 133})},
+       {{0, 0, 650, 476}, {0, 476, 650, 133}}},
+      {{800, 700}, {aligned(Align::Client, {0, 0, 10, 10}), aligned(Align::Bottom, {0, 0, 650, 133})},
+       {{0, 0, 800, 567}, {0, 567, 800, 133}}},
+      // The control panel: three parts on the left, one on the right, the client between.
+      {{650, 133},
+       {aligned(Align::Left, {0, 0, 13, 1}), aligned(Align::Left, {0, 0, 283, 1}), aligned(Align::Left, {0, 0, 13, 1}),
+        aligned(Align::Client, {0, 0, 1, 1}), aligned(Align::Right, {0, 0, 156, 1})},
+       {{0, 0, 13, 133}, {13, 0, 283, 133}, {296, 0, 13, 133}, {309, 0, 185, 133}, {494, 0, 156, 133}}},
   };
-  resolveLayout({650, 133}, items);
-  EXPECT_EQ(items[0].bounds, (Bounds{0, 0, 13, 133}));
-  EXPECT_EQ(items[1].bounds, (Bounds{13, 0, 283, 133}));
-  EXPECT_EQ(items[2].bounds, (Bounds{296, 0, 13, 133}));
-  EXPECT_EQ(items[4].bounds, (Bounds{494, 0, 156, 133}));
-  EXPECT_EQ(items[3].bounds, (Bounds{309, 0, 185, 133}));
+  for (Case c : cases) {
+    resolveLayout(c.parent, c.items);
+    for (size_t i = 0; i < c.items.size(); ++i) EXPECT_EQ(c.items[i].bounds, c.expected[i]) << c.parent.width << " " << i;
+  }
 }
 
 TEST(Align, HiddenItemsTakeNoRoomAndTopStacksDown) {
@@ -64,8 +49,7 @@ TEST(Align, ConstraintsLimitAlignedSizes) {
   items[1].constraints.minHeight = 100;
   resolveLayout({650, 150}, items);
   EXPECT_EQ(items[1].bounds.height, 100);  // too little room: the minimum wins
-  Size s = applyConstraints({5, 500}, {10, 0, 0, 300});
-  EXPECT_EQ(s, (Size{10, 300}));
+  EXPECT_EQ(applyConstraints({5, 500}, {10, 0, 0, 300}), (Size{10, 300}));
 }
 
 TEST(Align, AnchorsKeepDistancesOnResize) {

@@ -50,7 +50,7 @@ TEST(FramePlayer, ForwardBackwardAndTiming) {
   EXPECT_EQ(FramePlayer().FrameAt(0), -1);
 }
 
-TEST(ButtonAnimator, EnterFadesInFourStepsThenRestsOnHover) {
+TEST(ButtonAnimator, EnterFadesInFourStepsAndLeaveFadesBackFromTheFrameOnScreen) {
   ButtonAnimator a(&kTable, RewindSlots(10));
   EXPECT_EQ(a.FrameAt(0), 8);
   a.Enter(1000);
@@ -59,14 +59,11 @@ TEST(ButtonAnimator, EnterFadesInFourStepsThenRestsOnHover) {
   a.Leave(2000);
   EXPECT_EQ(Sample(a, 2000, 2200, 50), (std::vector<int>{4, 5, 6, 7, 8}));
   EXPECT_EQ(a.CurrentSlot(), ButtonSlot::Enabled);
-}
-
-TEST(ButtonAnimator, LeavingHalfwayReversesFromTheFrameOnScreen) {
-  ButtonAnimator a(&kTable, RewindSlots(10));
-  a.Enter(0);
-  EXPECT_EQ(a.FrameAt(100), 6);
-  a.Leave(100);
-  EXPECT_EQ(Sample(a, 100, 200, 50), (std::vector<int>{6, 7, 8}));
+  // Leaving halfway reverses from the frame on screen.
+  a.Enter(3000);
+  EXPECT_EQ(a.FrameAt(3100), 6);
+  a.Leave(3100);
+  EXPECT_EQ(Sample(a, 3100, 3200, 50), (std::vector<int>{6, 7, 8}));
 }
 
 TEST(ButtonAnimator, PressShowsPressedLookAndReleaseReturnsToHoverOrRest) {

@@ -45,6 +45,12 @@ TEST(Bitmap32, FillFrameAndAlphaStayInsideTheBitmap) {
   EXPECT_EQ(b.Pixel(3, 2), 0x00FFFFFFu);
   EXPECT_EQ(b.Pixel(0, 0), 0xFFFFFFFFu);
   EXPECT_EQ(b.Pixel(-1, 0), 0u);
+  // Beyond an edge lies nothing, not a pixel of the neighbouring row.
+  EXPECT_EQ(b.Pixel(4, 0), 0u);
+  b.SetPixel(4, 0, 0);
+  b.SetPixel(-1, 1, 0);
+  EXPECT_EQ(b.Pixel(0, 1), 0xFFFFFFFFu);
+  EXPECT_EQ(b.Pixel(3, 0), 0xFFFFFFFFu);
 }
 
 TEST(DrawBitmap, ScalesClipsAndBlendsWithMasterAlpha) {
@@ -96,7 +102,8 @@ TEST(ComposeImage, PictureWithShadeAndSelectionLayers) {
 
   Bitmap32 out(20, 10);
   ComposeImage(out, FromBgr(7308177), &picture, FitAndCentre(10, 10, 20, 10),
-               {{&selection, {7, 2, 11, 6}, true}, {&shade, {5, 0, 15, 10}, true}, {&shade, {0, 0, 1, 1}, false}});
+               {{&selection, {7, 2, 11, 6}, true}, {&shade, {5, 0, 15, 10}, true}, {&shade, {0, 0, 1, 1}, false},
+                {nullptr, {0, 0, 1, 1}, true}});  // a layer without a picture is passed over
   EXPECT_EQ(out.Pixel(0, 0), FromBgr(7308177) | 0xFF000000u);  // margin: background, hidden layer not drawn
   // The shade (145, 131, 111) at 192 of 255 over black: (c x 192 + 127) div 255.
   const Color32 dimmedBlack = MakeColor32(109, 99, 84);

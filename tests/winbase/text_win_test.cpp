@@ -5,24 +5,19 @@
 
 using namespace swfp::win;
 
-TEST(Utf8Text, ConvertsBothWaysBeyondTheBasicPlane)
+TEST(Utf8Text, ConvertsBothWaysKeepingLengthAndTheSupplementaryPlanes)
 {
-    // e-acute (2 bytes), a snowman (3 bytes) and a face outside the basic plane
-    // (4 bytes, a surrogate pair in wide text).
-    const std::string utf8 = "caf\xC3\xA9 \xE2\x98\x83 \xF0\x9F\x98\x80";
-    const std::wstring wide = L"caf\u00E9 \u2603 \xD83D\xDE00";
-    EXPECT_EQ(Utf8ToWide(utf8), wide);
-    EXPECT_EQ(WideToUtf8(wide), utf8);
-}
-
-TEST(Utf8Text, EmptyAndEmbeddedNulsKeepTheirLength)
-{
-    EXPECT_EQ(Utf8ToWide(""), L"");
-    EXPECT_EQ(WideToUtf8(L""), "");
-    const std::string withNul("a\0b", 3);
-    const std::wstring wideWithNul(L"a\0b", 3);
-    EXPECT_EQ(Utf8ToWide(withNul), wideWithNul);
-    EXPECT_EQ(WideToUtf8(wideWithNul), withNul);
+    // e-acute (2 bytes), a snowman (3 bytes), a face outside the basic plane
+    // (4 bytes, a surrogate pair in wide text), an embedded nul, and nothing.
+    const std::pair<std::string, std::wstring> cases[] = {
+        {"caf\xC3\xA9 \xE2\x98\x83 \xF0\x9F\x98\x80", L"caf\u00E9 \u2603 \xD83D\xDE00"},
+        {std::string("a\0b", 3), std::wstring(L"a\0b", 3)},
+        {"", L""},
+    };
+    for (const auto& [utf8, wide] : cases) {
+        EXPECT_EQ(Utf8ToWide(utf8), wide);
+        EXPECT_EQ(WideToUtf8(wide), utf8);
+    }
 }
 
 TEST(AnsiText, UsesTheSystemCodePageNotUtf8)
