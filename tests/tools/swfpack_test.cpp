@@ -190,6 +190,10 @@ TEST_F(SwfpackTest, BadInputsFailWithOneLine) {
   ExpectError({"info", Path("missing.exe")}, "cannot open");
   ExpectError({"info", dir_.string()}, "folder");
   ExpectError({"info", base}, "neither a player package nor a SWF movie");
+  for (const char* nearlySwf : {"FWX", "FXS", "XWS", "CW"}) {  // each letter of the signature counts
+    WriteText("near.bin", std::string(nearlySwf) + std::string(40, '\x0A'));
+    ExpectError({"info", Path("near.bin")}, "neither");
+  }
   ExpectError({"extract", base, "-o", Path("x.swf")}, "not a player package");
   ExpectError({"frobnicate"}, "unknown command");
   ExpectError({"build", "--base", base, "--movie", movie}, "missing -o");
