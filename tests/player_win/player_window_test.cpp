@@ -229,8 +229,16 @@ TEST_F(PlayerWindow, EachCommandMakesItsCallsOnTheRuntime)
         }
         if (c.action == w->actLoop)
             EXPECT_EQ(w->actLoop->Checked(), c.calls.front() == "call put_Loop -1");
-        if (c.action == w->actPlay)
-            EXPECT_EQ(w->Player().Playing(), c.calls.front() == "call put_Playing -1");
+        if (c.action == w->actPlay) {
+            const bool playing = c.calls.front() == "call put_Playing -1";
+            bool handled = false;
+            w->ActionList1Update(*w->actClose, handled);  // the update rule shows Pause while playing
+            EXPECT_TRUE(handled);
+            EXPECT_EQ(w->Player().Playing(), playing);
+            EXPECT_EQ(w->actPlay->Checked(), playing);
+            EXPECT_EQ(w->btnPause->Visible(), playing);
+            EXPECT_EQ(w->btnPlay->Visible(), !playing);
+        }
     }
 }
 
@@ -293,8 +301,6 @@ TEST_F(PlayerWindow, CommandsOpenOnlyFilesThatExist)
             << fs::path(c.command).string() << " " << c.argument;
     }
 }
-
-// ---------------------------------------------------------------- tray
 
 TEST(TrayIconData, FilledFromTheSettingsWithCutsAndFallbacks)
 {

@@ -44,8 +44,7 @@ bool Within(std::chrono::milliseconds limit, const std::function<bool()>& done)
 
 TEST(MoveSelectionThread, PlacesEveryEasedStepOnAWorkerAndEndsOnTheTarget)
 {
-    // Six steps stand still while the divisor falls from 10 to 5, then four
-    // one-pixel steps.
+    // Six steps stand still while the divisor falls from 10 to 5, then four one-pixel steps.
     const std::vector<NavPoint> expected{{0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0},
                                          {0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}};
     Placements seen;
