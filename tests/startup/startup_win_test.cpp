@@ -1,19 +1,21 @@
-// Start-up seen from outside: packaged players are started as processes and
-// watched through their windows, the way a user meets them.
+// Packaged players started as processes and watched through their windows, the
+// way a user meets them: start-up and its reports, signed players, and players
+// driven by real mouse input.
 #include <windows.h>
 
 #include <gtest/gtest.h>
-#include <imagehlp.h>
-#include <shellapi.h>
 
 #include <chrono>
-#include <cstdlib>
+#include <cwchar>
 #include <filesystem>
+#include <functional>
+#include <initializer_list>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "player/window_position.h"
 #include "tests/support/swf_writer.h"
-#include "tests/support_win/child_process_win.h"
 #include "tests/support_win/message_pump_win.h"
 #include "tests/support_win/packaged_player_win.h"
 #include "tests/support_win/scoped_state_win.h"
@@ -28,19 +30,125 @@ using namespace swfp::wintest;
 
 namespace {
 
+// The window classes of a player's windows as another process sees them.
+constexpr wchar_t kPlayerWindow[] = L"TfrmPlr", kSplashWindow[] = L"TfrmSplash", kMessageBox[] = L"#32770";
+
+struct WindowSearch {
+    DWORD pid;
+    const wchar_t* className;
+    HWND found;
+};
+
+// A lambda has no stdcall conversion on 32-bit, so the callback is a plain function.
+BOOL CALLBACK VisitWindow(HWND hwnd, LPARAM param)
+{
+    auto* search = reinterpret_cast<WindowSearch*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    wchar_t cls[64] = {};
+    GetClassNameW(hwnd, cls, 64);
+    if (pid == search->pid && IsWindowVisible(hwnd) && wcscmp(cls, search->className) == 0) {
+        search->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// A program started in its own folder with no arguments (it inherits this
+// process's environment, a live StandinLog included), watched through its
+// top-level windows and its exit code, and ended when the object goes.
+class ChildProcess {
+public:
+    explicit ChildProcess(const fs::path& exe)
+    {
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        std::wstring command = L"\"" + exe.wstring() + L"\"";
+        if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                            exe.parent_path().c_str(), &si, &info_))
+            throw std::runtime_error("cannot start " + exe.string() + ": error " + std::to_string(GetLastError()));
+    }
+    ~ChildProcess()
+    {
+        if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT)
+            TerminateProcess(info_.hProcess, 99);
+        CloseHandle(info_.hProcess);
+        CloseHandle(info_.hThread);
+    }
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    // The first visible top-level window of the process with that class, or null.
+    HWND FindWindowOf(const wchar_t* className) const
+    {
+        WindowSearch search{info_.dwProcessId, className, nullptr};
+        EnumWindows(&VisitWindow, reinterpret_cast<LPARAM>(&search));
+        return search.found;
+    }
+    // The first window of any of these classes to show within `timeout`; gives
+    // up early once the process has ended.
+    HWND WaitForAnyWindow(std::initializer_list<const wchar_t*> classNames,
+                          std::chrono::milliseconds timeout = 20s) const
+    {
+        const auto until = std::chrono::steady_clock::now() + timeout;
+        for (bool ended = false;;) {
+            for (const wchar_t* className : classNames)
+                if (HWND found = FindWindowOf(className))
+                    return found;
+            if (ended || std::chrono::steady_clock::now() >= until)
+                return nullptr;
+            // One more look after the end: the window may have come just before.
+            ended = WaitForSingleObject(info_.hProcess, 50) == WAIT_OBJECT_0;
+        }
+    }
+    HWND WaitForWindow(const wchar_t* className, std::chrono::milliseconds timeout = 20s) const
+    {
+        return WaitForAnyWindow({className}, timeout);
+    }
+    // The exit code once the process has ended, or -1 while it still runs after `timeout`.
+    long WaitForExit(std::chrono::milliseconds timeout = 20s) const
+    {
+        if (WaitForSingleObject(info_.hProcess, static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0)
+            return -1;
+        DWORD code = 0;
+        GetExitCodeProcess(info_.hProcess, &code);
+        return static_cast<long>(code);
+    }
+    // Asks `window` to close and waits for the exit code as WaitForExit does.
+    long CloseAndWait(HWND window, std::chrono::milliseconds timeout = 20s) const
+    {
+        PostMessageW(window, WM_CLOSE, 0, 0);
+        return WaitForExit(timeout);
+    }
+
+private:
+    PROCESS_INFORMATION info_{};
+};
+
+std::wstring WindowText(HWND window)
+{
+    wchar_t text[512] = {};
+    GetWindowTextW(window, text, 512);
+    return text;
+}
+
+// The message of a message box (the text of its static control).
+std::wstring MessageBoxText(HWND box)
+{
+    wchar_t text[1024] = {};
+    GetDlgItemTextW(box, 0xFFFF, text, 1024);
+    return text;
+}
+
 // A one-frame movie of 550 x 400 px.
 PlayerBlock TinyMovie() { return MovieBlock(SwfWriter().FrameSize(550, 400).ShowFrame().Build()); }
 
-PlayerBlock Picture(PackageBlockKind kind, const fs::path& file)
+PlayerBlock Splash()
 {
-    std::vector<uint8_t> bytes = ReadWholeFile(file);
-    EXPECT_FALSE(bytes.empty()) << file.string() << " is drawn beside the test program";
-    return Block(kind, std::move(bytes));
+    std::vector<uint8_t> bytes = ReadWholeFile(ExeFolder() / "splash_fixture.jpg");
+    EXPECT_FALSE(bytes.empty()) << "the splash picture is drawn beside the test program";
+    return Block(PackageBlockKind::SplashImage, std::move(bytes));
 }
-
-PlayerBlock Splash() { return Picture(PackageBlockKind::SplashImage, ExeFolder() / "splash_fixture.jpg"); }
-
-fs::path Images() { return ExeFolder() / "images"; }
 
 // A player in a folder of its own (the folder's name tells the players of one test apart).
 fs::path MakePlayer(const std::wstring& name, const std::vector<PlayerBlock>& blocks)
@@ -49,12 +157,6 @@ fs::path MakePlayer(const std::wstring& name, const std::vector<PlayerBlock>& bl
 }
 
 void CloseWindowAndWait(const ChildProcess& player, HWND hwnd) { EXPECT_EQ(player.CloseAndWait(hwnd), 0); }
-
-bool Near(COLORREF a, COLORREF b, int tolerance = 40)
-{
-    return std::abs(GetRValue(a) - GetRValue(b)) < tolerance && std::abs(GetGValue(a) - GetGValue(b)) < tolerance &&
-           std::abs(GetBValue(a) - GetBValue(b)) < tolerance;
-}
 
 TEST(SingleInstance, SameNameIsRefusedWhileASingleInstancePlayerRunsButOtherNamesAndOtherPlayersStart)
 {
@@ -77,14 +179,6 @@ TEST(SingleInstance, SameNameIsRefusedWhileASingleInstancePlayerRunsButOtherName
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(refused.WaitForExit(), 0);
 
-    // a renamed copy of the very same single-instance player runs beside it
-    const fs::path renamed = first.parent_path() / L"renamed.exe";
-    fs::copy_file(first, renamed);
-    ChildProcess other(renamed);
-    HWND otherMain = other.WaitForWindow(kPlayerWindow);
-    ASSERT_TRUE(otherMain);
-    CloseWindowAndWait(other, otherMain);
-
     CloseWindowAndWait(running, main);
     // once it has ended, the name is free again, and players without the setting
     // do not block each other once they have started
@@ -96,51 +190,6 @@ TEST(SingleInstance, SameNameIsRefusedWhileASingleInstancePlayerRunsButOtherName
     ASSERT_TRUE(besideMain);
     CloseWindowAndWait(beside, besideMain);
     CloseWindowAndWait(after, afterMain);
-}
-
-// Whether a pixel of about one of these colours shows in the left part of the window's caption.
-bool CaptionShows(HWND hwnd, std::initializer_list<COLORREF> colours)
-{
-    RECT frame{};
-    GetWindowRect(hwnd, &frame);
-    POINT origin{0, 0};
-    ClientToScreen(hwnd, &origin);
-    HDC screen = GetDC(nullptr);
-    bool found = false;
-    for (int y = frame.top; y < origin.y && !found; ++y)
-        for (int x = frame.left; x < frame.left + 48 && !found; ++x)
-            for (const COLORREF colour : colours)
-                found = found || Near(GetPixel(screen, x, y), colour, 12);
-    ReleaseDC(nullptr, screen);
-    return found;
-}
-
-TEST(Startup, TakesTheTitleAndTheIconFromThePackage)
-{
-    const COLORREF green = RGB(0x16, 0xA3, 0x4A);
-    PlayerSettings titled = ZeroSettings();
-    SetCountedString(titled.Title, "My Movie");
-    ChildProcess player(MakePlayer(L"titled", {RuntimeBlock(), SettingsBlock(titled),
-        Picture(PackageBlockKind::ApplicationIcon, ExeFolder() / "icon_fixture.ico"), TinyMovie()}));
-    HWND main = player.WaitForWindow(kPlayerWindow);
-    ASSERT_TRUE(main);
-    EXPECT_EQ(WindowText(main), L"My Movie");
-    // Wine answers WM_GETICON from another process with 0, so look at the
-    // caption instead: the package's green icon is drawn there once it is painted.
-    EXPECT_TRUE(PumpUntil([&] { return CaptionShows(main, {green}); }, 10s));
-    CloseWindowAndWait(player, main);
-
-    ChildProcess plain(MakePlayer(L"untitled", {RuntimeBlock(), TinyMovie()}));
-    HWND plainMain = plain.WaitForWindow(kPlayerWindow);
-    ASSERT_TRUE(plainMain);
-    EXPECT_EQ(WindowText(plainMain), L"Quindo Flash Player");
-    ASSERT_TRUE(PumpUntil([&] {
-        return CaptionShows(plainMain, {GetSysColor(COLOR_ACTIVECAPTION), GetSysColor(COLOR_INACTIVECAPTION),
-                                        GetSysColor(COLOR_GRADIENTACTIVECAPTION),
-                                        GetSysColor(COLOR_GRADIENTINACTIVECAPTION)});
-    }, 10s)) << "the caption is painted";
-    EXPECT_FALSE(CaptionShows(plainMain, {green})) << "the program's own icon";
-    CloseWindowAndWait(plain, plainMain);
 }
 
 // Every report of start-up comes in a message box, with no player window and
@@ -258,34 +307,12 @@ TEST(Startup, LibrariesPlantedBesideThePlayerAreNeverLoaded)
     }
 }
 
-TEST(Startup, APackagedRuntimeThatFaultsLeavesAPlayerWithoutRuntime)
-{
-    for (const wchar_t* fault : {L"entry-illegal", L"factory"}) {
-        SCOPED_TRACE(fs::path(fault).string());
-        const ScopedEnvironmentVariable faultKind(L"FAULTY_MODULE_FAULT", fault);  // the player inherits it
-        // The faulty module is the package's only runtime.
-        ChildProcess player(MakePlayer(fault, {RuntimeBlock(L"flashrt_faulty_module.dll"), TinyMovie()}));
-        // Either the runtime is found unusable at start-up and the user is told so,
-        // or the window opens without it; the process never dies of the fault.
-        HWND shown = player.WaitForAnyWindow({kPlayerWindow, kMessageBox}, 30s);
-        ASSERT_TRUE(shown) << "the player neither opened nor reported";
-        if (player.FindWindowOf(kPlayerWindow)) {
-            CloseWindowAndWait(player, shown);
-            continue;
-        }
-        EXPECT_NE(MessageBoxText(shown).find(L"Flash Player runtime"), std::wstring::npos)
-            << MessageBoxText(shown).c_str();
-        PostMessageW(shown, WM_COMMAND, IDOK, 0);
-        const long code = player.WaitForExit();
-        EXPECT_TRUE(code == 0 || code == 1) << "an orderly end, not the fault's code: " << std::hex << code;
-    }
-}
-
 // ---------------------------------------------------------------------------
 // Players made by the packaging tool's builder, as a user gets them.
 
 // A branded player with the stand-in runtime and a movie that quits on its
-// second frame: a player that ends by itself has played its movie.
+// second frame: a player that ends by itself has played its movie. Its
+// resources are read back in the packaging tool's tests.
 void BuildQuittingPlayer(const fs::path& path, const fs::path& icon)
 {
     PackageInputs in;
@@ -304,82 +331,12 @@ void BuildQuittingPlayer(const fs::path& path, const fs::path& icon)
     WriteWholeFile(path, BuildPlayer(in));
 }
 
-std::wstring VersionString(const std::vector<uint8_t>& info, const wchar_t* name)
-{
-    wchar_t* value = nullptr;
-    UINT length = 0;
-    const std::wstring key = std::wstring(L"\\StringFileInfo\\040904B0\\") + name;
-    if (!VerQueryValueW(info.data(), key.c_str(), reinterpret_cast<void**>(&value), &length) || !value)
-        return L"(missing)";
-    return value;
-}
-
-// The colour at the centre of the file's first large icon, as the shell extracts it.
-COLORREF IconCentre(const fs::path& exe)
-{
-    HICON large = nullptr;
-    if (ExtractIconExW(exe.c_str(), 0, &large, nullptr, 1) != 1)
-        return CLR_INVALID;
-    const swfp::win::UniqueIcon icon(large);
-    ICONINFO parts{};
-    GetIconInfo(icon.get(), &parts);
-    const swfp::win::UniqueGdiObject<HBITMAP> colour(parts.hbmColor), mask(parts.hbmMask);
-    const swfp::win::UniqueDC dc(CreateCompatibleDC(nullptr));
-    const HGDIOBJ old = SelectObject(dc.get(), colour.get());
-    const COLORREF centre = GetPixel(dc.get(), 16, 16);
-    SelectObject(dc.get(), old);
-    return centre;
-}
-
-// What Windows itself reads from the file: version, icons, checksum.
-void ExpectBranded(const fs::path& exe, COLORREF iconColour)
-{
-    DWORD handle = 0;
-    std::vector<uint8_t> info(GetFileVersionInfoSizeW(exe.c_str(), &handle));
-    ASSERT_FALSE(info.empty());
-    ASSERT_TRUE(GetFileVersionInfoW(exe.c_str(), 0, DWORD(info.size()), info.data()));
-    VS_FIXEDFILEINFO* fixed = nullptr;
-    UINT length = 0;
-    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
-    EXPECT_EQ(fixed->dwFileVersionMS, 0x00020005u);
-    EXPECT_EQ(fixed->dwFileVersionLS, 0x00000007u);
-    EXPECT_EQ(fixed->dwProductVersionMS, 0x00030001u);
-    EXPECT_EQ(VersionString(info, L"CompanyName"), L"Acme Caf\u00E9");
-    EXPECT_EQ(VersionString(info, L"FileDescription"), L"Orbit");
-    EXPECT_EQ(VersionString(info, L"FileVersion"), L"2.5.0.7");
-    EXPECT_EQ(VersionString(info, L"ProductVersion"), L"3.1");
-
-    EXPECT_EQ(ExtractIconExW(exe.c_str(), -1, nullptr, nullptr, 0), 1u) << "one group icon";
-    const COLORREF centre = IconCentre(exe);
-    EXPECT_TRUE(centre != CLR_INVALID && Near(centre, iconColour, 70)) << std::hex << centre;
-
-    DWORD stored = 0, computed = 0;
-    ASSERT_EQ(MapFileAndCheckSumW(exe.c_str(), &stored, &computed), DWORD(CHECKSUM_SUCCESS));
-    EXPECT_EQ(stored, computed);
-}
-
-TEST(BuiltPlayer, CarriesItsIconVersionAndChecksumAndPlaysItsMovie)
-{
-    const struct {
-        const wchar_t* icon;
-        COLORREF colour;
-    } icons[] = {{L"green_multi.ico", RGB(0x15, 0x7a, 0x3f)}, {L"red_png256.ico", RGB(0xae, 0x20, 0x20)}};
-    for (const auto& [icon, colour] : icons) {
-        SCOPED_TRACE(fs::path(icon).string());
-        const fs::path exe = NewTempFolder(fs::path(icon).stem()) / L"orbit.exe";
-        BuildQuittingPlayer(exe, Images() / icon);
-        ExpectBranded(exe, colour);
-        ChildProcess player(exe);
-        EXPECT_EQ(player.WaitForExit(40s), 0) << "the movie's quit ends the player";
-    }
-}
-
 // Run by signed_player_test.sh: this writes the player, the script signs it
 // with osslsigncode, and the next one runs the signed file.
 TEST(SignedPlayer, DISABLED_WriteThePlayerToSign)
 {
     fs::create_directories(ExeFolder() / "signing");
-    BuildQuittingPlayer(ExeFolder() / "signing" / "player.exe", Images() / "green_multi.ico");
+    BuildQuittingPlayer(ExeFolder() / "signing" / "player.exe", ExeFolder() / "images" / "green_multi.ico");
 }
 
 TEST(SignedPlayer, DISABLED_PlaysItsMovie)
@@ -390,76 +347,143 @@ TEST(SignedPlayer, DISABLED_PlaysItsMovie)
     EXPECT_EQ(player.WaitForExit(40s), 0) << "the movie's quit ends the player";
 }
 
-// The splash window's client pixel at (x, y) (negative: from the right or bottom edge).
-COLORREF SplashPixel(HWND splash, int x, int y)
+// ---------------------------------------------------------------------------
+// Packaged players driven by real mouse input.
+
+// A packaged player maps its runtime from the package before its window shows.
+constexpr auto kStartTime = 30s;
+
+std::vector<uint8_t> Movie()
+{
+    SwfWriter w;
+    w.FrameSize(400, 300).FrameRate(12).SetBackgroundColor({20, 90, 140});
+    w.DefineRectangle(1, 80, 80, {250, 200, 40}).PlaceObject(1, 1, 10, 100).ShowFrame();
+    for (int i = 1; i < 24; ++i)
+        w.MoveObject(1, 10 + i * 12, 100).ShowFrame();
+    return w.Build();
+}
+
+// A player file with the stand-in runtime, the settings and the movie.
+fs::path MakeDrivenPlayer(const std::wstring& name, const std::function<void(PlayerSettings&)>& edit)
+{
+    PlayerSettings s = ZeroSettings();
+    SetCountedString(s.Title, "Black box");
+    s.ShowControls = 1;
+    s.VisibleCommands = 0x3FFF;
+    s.WindowPosition = 9;
+    s.WindowLeft = 40;
+    s.WindowTop = 30;
+    edit(s);
+    return MakePlayer(name, {SettingsBlock(s), RuntimeBlock(), MovieBlock(Movie())});
+}
+
+// A started packaged player; the stand-in in it writes to `log`, made first.
+struct Player {
+    StandinLog log;
+    ChildProcess process;
+    HWND main = process.WaitForWindow(kPlayerWindow, kStartTime);
+
+    explicit Player(const fs::path& exe) : process(exe) {}
+
+    // Whether the window shows with its movie loaded and is in front, ready for input.
+    bool ReadyForInput() const
+    {
+        if (!main || log.AwaitPrefix("movie frames", 0, kStartTime) < 0)
+            return false;
+        SetForegroundWindow(main);
+        return PumpUntil([&] { return GetForegroundWindow() == main; }, 5s);
+    }
+};
+
+RECT WindowRect(HWND window)
+{
+    RECT r{};
+    GetWindowRect(window, &r);
+    return r;
+}
+
+bool WindowReaches(HWND window, LONG left, LONG top)
+{
+    return PumpUntil([&] { return WindowRect(window).left == left && WindowRect(window).top == top; }, 5s);
+}
+
+// Puts the pointer there; the system has it once GetCursorPos reports it.
+bool MouseAt(POINT p)
+{
+    SetCursorPos(p.x, p.y);
+    POINT now{};
+    return PumpUntil([&] { return GetCursorPos(&now) && now.x == p.x && now.y == p.y; }, 5s);
+}
+
+// A point of the control panel (client coordinates of the panel, which lies at the window's bottom).
+POINT PanelPoint(HWND main, int x, int y)
 {
     RECT client{};
-    GetClientRect(splash, &client);
-    POINT at{x < 0 ? client.right + x : x, y < 0 ? client.bottom + y : y};
-    ClientToScreen(splash, &at);
-    HDC screen = GetDC(nullptr);
-    const COLORREF pixel = GetPixel(screen, at.x, at.y);
-    ReleaseDC(nullptr, screen);
-    return pixel;
+    GetClientRect(main, &client);
+    POINT p{x, client.bottom - 133 + y};
+    ClientToScreen(main, &p);
+    return p;
 }
 
-// A larger picture shows its centre, cut at the window's edges; a smaller one
-// lies centred on the button face. CMYK pictures show in their colours. The
-// splash has gone when the player window shows.
-TEST(Splash, PicturesAreCentredUnscaledOnTheButtonFace)
+TEST(DrivenPlayer, TheWindowOpensWhereTheSettingsPlaceItAndNextTimeWhereItWasClosed)
 {
-    const COLORREF face = GetSysColor(COLOR_BTNFACE);
-    struct Probe {
-        int x, y;
-        COLORREF colour;
-    };
-    const struct {
-        const wchar_t* file;
-        std::vector<Probe> probes;
-    } cases[] = {
-        {L"splash_large.jpg", {{4, 4, RGB(0, 0, 255)}, {-5, -5, RGB(0, 0, 255)}, {223, 126, RGB(0, 0, 255)}}},
-        {L"splash_small.jpg", {{223, 126, RGB(0, 192, 0)}, {176, 104, RGB(0, 192, 0)}, {4, 4, face}, {170, 126, face}}},
-        {L"cmyk.jpg", {{223, 126, RGB(255, 128, 0)}, {4, 4, face}}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(fs::path(c.file).string());
-        ChildProcess player(MakePlayer(fs::path(c.file).stem().wstring(),
-            {RuntimeBlock(), Picture(PackageBlockKind::SplashImage, Images() / c.file), TinyMovie()}));
-        HWND splash = player.WaitForWindow(kSplashWindow);
-        ASSERT_TRUE(splash);
-        // Painted once shown: every probe shows its colour before the splash goes.
-        const auto allShow = [&] {
-            bool all = true;
-            for (const Probe& p : c.probes)
-                all = all && Near(SplashPixel(splash, p.x, p.y), p.colour);
-            return all;
-        };
-        PumpUntil(allShow, 5s);
-        for (const Probe& p : c.probes)
-            EXPECT_TRUE(Near(SplashPixel(splash, p.x, p.y), p.colour))
-                << p.x << "," << p.y << ": " << std::hex << SplashPixel(splash, p.x, p.y);
-        HWND main = player.WaitForWindow(kPlayerWindow, 30s);
-        ASSERT_TRUE(main);
-        EXPECT_FALSE(player.FindWindowOf(kSplashWindow));
-        CloseWindowAndWait(player, main);
+    {
+        Player placed(MakeDrivenPlayer(L"placed", [](PlayerSettings&) {}));
+        ASSERT_TRUE(placed.ReadyForInput());
+        EXPECT_EQ(WindowText(placed.main), L"Black box") << "the package's title";
+        EXPECT_EQ(WindowRect(placed.main).left, 40);
+        EXPECT_EQ(WindowRect(placed.main).top, 30);
+        EXPECT_EQ(placed.process.CloseAndWait(placed.main), 0);
     }
+    const fs::path remembering = MakeDrivenPlayer(L"remember", [](PlayerSettings& s) { s.RememberPosition = 1; });
+    const RegistryKeyRestorer key(HKEY_CURRENT_USER, fs::path(WindowPositionKey(remembering.string())).wstring());
+    {
+        Player first(remembering);
+        ASSERT_TRUE(first.main);
+        EXPECT_EQ(WindowRect(first.main).left, 1497) << "no stored position yet: the designed place";
+        SetWindowPos(first.main, nullptr, 210, 120, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        ASSERT_TRUE(WindowReaches(first.main, 210, 120));
+        EXPECT_EQ(first.process.CloseAndWait(first.main), 0);
+    }
+    Player second(remembering);
+    ASSERT_TRUE(second.main);
+    EXPECT_EQ(WindowRect(second.main).left, 210);
+    EXPECT_EQ(WindowRect(second.main).top, 120);
+    EXPECT_EQ(second.process.CloseAndWait(second.main), 0);
 }
 
-TEST(Splash, APictureThePlayerCannotDecodeIsReportedAndStartUpGoesOn)
+// Whether the thread of that window is in a move or size loop.
+bool MovingOrSizing(HWND window)
 {
-    ChildProcess player(MakePlayer(L"twelve", {RuntimeBlock(),
-        Picture(PackageBlockKind::SplashImage, Images() / "twelve_bit.jpg"), TinyMovie()}));
-    HWND box = player.WaitForWindow(kMessageBox);
-    ASSERT_TRUE(box);
-    EXPECT_EQ(WindowText(box), L"Splash picture");
-    EXPECT_NE(MessageBoxText(box).find(L"starts without it"), std::wstring::npos)
-        << MessageBoxText(box).c_str();
-    EXPECT_FALSE(player.FindWindowOf(kSplashWindow));
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
-    HWND main = player.WaitForWindow(kPlayerWindow);
-    ASSERT_TRUE(main);
-    EXPECT_FALSE(player.FindWindowOf(kSplashWindow));
-    CloseWindowAndWait(player, main);
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) && (info.flags & GUI_INMOVESIZE);
+}
+
+TEST(DrivenPlayer, ACaptionlessWindowIsDraggedByItsBody)
+{
+    Player player(MakeDrivenPlayer(L"drag", [](PlayerSettings& s) {
+        s.CaptionMode = 2;
+        s.DragAnywhere = 1;
+    }));
+    ASSERT_TRUE(player.ReadyForInput());
+    EXPECT_EQ(GetWindowLongW(player.main, GWL_STYLE) & WS_CAPTION, 0);
+    const RECT before = WindowRect(player.main);
+    const POINT start = PanelPoint(player.main, 20, 8);  // the movie title on the panel
+    ASSERT_TRUE(MouseAt(start));
+    mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return MovingOrSizing(player.main); }, 5s)) << "the press starts the window's move";
+    // Each step is followed until the window stands there.
+    for (int i = 1; i <= 10; ++i) {
+        ASSERT_TRUE(MouseAt({start.x + i * 6, start.y + i * 4}));
+        mouse_event(MOUSEEVENTF_MOVE, 0, 0, 0, 0);
+        ASSERT_TRUE(WindowReaches(player.main, before.left + i * 6, before.top + i * 4)) << "step " << i;
+    }
+    mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+    EXPECT_TRUE(PumpUntil([&] { return !MovingOrSizing(player.main); }, 5s)) << "the release ends the move";
+    EXPECT_EQ(WindowRect(player.main).left - before.left, 60);
+    EXPECT_EQ(WindowRect(player.main).top - before.top, 40);
+    EXPECT_EQ(player.process.CloseAndWait(player.main), 0);
 }
 
 }  // namespace

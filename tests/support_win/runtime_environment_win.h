@@ -4,12 +4,7 @@
 // mapped from its file beside the test program.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
-
-namespace flashrt {
-class FlashRuntimeUnit;
-}
 
 namespace swfp::wintest {
 
@@ -17,22 +12,10 @@ namespace swfp::wintest {
 // provider's module; an empty name leaves a provider without any module.
 void UseRuntimeModule(const std::wstring& dllName);
 
-// Holds the runtime state for the whole test program. Register it once per
-// program, before the tests run:
+// Holds the runtime state for the whole test program, from before the first
+// test to after the last, with the module `dllName` mapped at the start (empty:
+// none, the tests choose). Register it once per program, before the tests run:
 //   const auto* const environment = AddRuntimeEnvironment(L"flash_standin.dll");
-class RuntimeEnvironment : public ::testing::Environment {
-public:
-    // `dllName`: the module mapped at the start; empty for none (the tests choose).
-    explicit RuntimeEnvironment(std::wstring dllName);
-    ~RuntimeEnvironment() override;
-    void SetUp() override;
-    void TearDown() override;
-
-private:
-    std::wstring dllName_;
-    std::unique_ptr<flashrt::FlashRuntimeUnit> unit_;
-};
-
 ::testing::Environment* AddRuntimeEnvironment(const std::wstring& dllName = {});
 
 }  // namespace swfp::wintest

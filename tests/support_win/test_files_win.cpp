@@ -13,29 +13,14 @@ namespace swfp::wintest {
 namespace {
 
 // One folder per test process, so parallel programs never meet; it goes when the process ends.
-class ProcessTempFolder {
-public:
-    ProcessTempFolder()
-        : path_(fs::temp_directory_path() / (L"swfp-tests-" + std::to_wstring(GetCurrentProcessId())))
-    {
-        fs::create_directories(path_);
-    }
+struct ProcessTempFolder {
+    fs::path path = fs::temp_directory_path() / (L"swfp-tests-" + std::to_wstring(GetCurrentProcessId()));
     ~ProcessTempFolder()
     {
         std::error_code ignored;
-        fs::remove_all(path_, ignored);
+        fs::remove_all(path, ignored);
     }
-    const fs::path& Path() const { return path_; }
-
-private:
-    fs::path path_;
 };
-
-const fs::path& ProcessTemp()
-{
-    static ProcessTempFolder folder;
-    return folder.Path();
-}
 
 }  // namespace
 
@@ -63,7 +48,8 @@ void WriteWholeFile(const fs::path& path, const std::vector<uint8_t>& bytes)
 
 fs::path NewTempFolder(const fs::path& name)
 {
-    const fs::path folder = ProcessTemp() / name;
+    static const ProcessTempFolder processFolder;
+    const fs::path folder = processFolder.path / name;
     fs::remove_all(folder);
     fs::create_directories(folder);
     return folder;

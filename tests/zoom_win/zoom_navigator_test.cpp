@@ -38,12 +38,6 @@ namespace {
 
 constexpr uint32_t kShadeBgr = 7308177;
 
-std::string ZoomCall(const RECT& r)
-{
-    return "call SetZoomRect " + std::to_string(r.left) + " " + std::to_string(r.top) + " " +
-           std::to_string(r.right) + " " + std::to_string(r.bottom);
-}
-
 class ZoomNavigatorTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { wintest::UseRuntimeModule(L"flash_standin.dll"); }
@@ -128,10 +122,13 @@ protected:
     // Slider 100 and one tick: the selection stands at (36, 16) 44 x 32.
     void ZoomToHalf()
     {
-        Tick();  // the first selection: the whole view, top-left corner
+        // The first selection is the whole view; the runtime shows all by the Flash command.
+        ASSERT_EQ(LastZoom(Tick()), "command 20034 showall");
+        const size_t before = log.Lines().size();
         for (int i = 0; i < 5; ++i)
             form->actZoomInExecute(*form->actZoomIn);
         ASSERT_EQ(form->zoom_slider->Position(), 100);
+        ASSERT_EQ(log.Lines().size(), before) << "nothing reaches the runtime before the tick";
         Tick();
         ASSERT_EQ(Selection(), (FloatRect{36, 16, 80, 48}));
     }
@@ -140,79 +137,6 @@ protected:
     std::unique_ptr<TfrmPlr> form;
     TZoomNavigator* navigator = nullptr;
 };
-
-TEST_F(ZoomNavigatorTest, AtSliderZeroTheTickShowsTheWholeMovieByTheFlashCommand)
-{
-    const auto lines = Tick();
-    const NavView view = navigator->View();
-    EXPECT_EQ(view.left, 13);
-    EXPECT_EQ(view.top, 0);
-    EXPECT_EQ(view.width, 89);
-    EXPECT_EQ(view.height, 65);
-    EXPECT_EQ(navigator->SelWidth, 89);
-    EXPECT_EQ(navigator->SelHeight, 65);  // Round(89 x 0.7323) = Round(65.18)
-    // First the whole movie for the snapshot, then the Flash command instead of a rectangle.
-    ASSERT_FALSE(lines.empty());
-    EXPECT_EQ(lines.front(), "call SetZoomRect 0 0 11000 8000");
-    EXPECT_EQ(LastZoom(lines), "command 20034 showall") << log.Dump();
-    EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("call SetZoomRect", 0) == 0; }), 1);
-
-    // Before the first resize the snapshot is empty; a refit from a picture
-    // without width would divide by zero.
-    form->Snapshot->SetSize(0, 0);
-    EXPECT_EQ(LastZoom(Tick()), "command 20034 showall");
-    EXPECT_EQ(form->Snapshot->Width(), 650);
-    EXPECT_EQ(form->Snapshot->Height(), 476);
-    EXPECT_EQ(navigator->SelWidth, 89);
-}
-
-TEST_F(ZoomNavigatorTest, ZoomCommandsChangeTheViewOnlyAtTheNextRefresherTickAndTheSliderStopsAtItsEnds)
-{
-    Tick();
-    const size_t before = log.Lines().size();
-    for (int i = 0; i < 5; ++i)
-        form->actZoomInExecute(*form->actZoomIn);
-    EXPECT_EQ(form->zoom_slider->Position(), 100);
-    EXPECT_EQ(log.Lines().size(), before) << "nothing reaches the runtime before the tick";
-    // The centre (58, 32) of the old selection (13, 0) 89 x 65 is kept:
-    // (58 - 22, 32 - 16) = (36, 16). l = Round(23 x 11000 / 89) = Round(2842.7),
-    // t = Round(16 x 8000 / 65) = Round(1969.2), w = Round(11000 x 44 / 89) = 5438,
-    // h = Round(8000 x 32 / 65) = 3938.
-    form->tmrRefresher->SetEnabled(true);
-    EXPECT_TRUE(wintest::PumpUntil([&] { return log.HasLine("call SetZoomRect 2843 1969 8281 5907"); }, 3s))
-        << log.Dump();
-    form->tmrRefresher->SetEnabled(false);
-    EXPECT_EQ(Selection(), (FloatRect{36, 16, 80, 48}));
-    EXPECT_EQ(ZoomCall(form->ZoomRect), "call SetZoomRect 2843 1969 8281 5907");
-
-    form->actZoomAllExecute(*form->actZoomAll);
-    EXPECT_EQ(form->zoom_slider->Position(), 0);
-    EXPECT_EQ(LastZoom(Tick()), "command 20034 showall");
-    form->actZoomOutExecute(*form->actZoomOut);
-    EXPECT_EQ(form->zoom_slider->Position(), 0);
-    for (int i = 0; i < 16; ++i)
-        form->actZoomInExecute(*form->actZoomIn);
-    EXPECT_EQ(form->zoom_slider->Position(), 300);
-    Tick();
-    EXPECT_EQ(navigator->SelWidth, 22);  // 8900 div 400: a quarter of the view
-    EXPECT_EQ(navigator->SelHeight, 16);
-    form->actZoomOutExecute(*form->actZoomOut);
-    EXPECT_EQ(form->zoom_slider->Position(), 280);
-}
-
-TEST_F(ZoomNavigatorTest, WithThePanelHiddenTheCommandsUseTheRuntimesOwnZoom)
-{
-    form->pnControls->SetVisible(false);
-    const size_t before = log.Lines().size();
-    form->actZoomInExecute(*form->actZoomIn);
-    form->actZoomOutExecute(*form->actZoomOut);
-    form->actZoomAllExecute(*form->actZoomAll);
-    const auto lines = log.Lines();
-    const std::vector<std::string> calls(lines.begin() + long(before), lines.end());
-    const std::vector<std::string> expected{"call Zoom 80", "call Zoom 120", "call SetZoomRect 0 0 11000 8000"};
-    EXPECT_EQ(calls, expected);
-    EXPECT_EQ(form->zoom_slider->Position(), 0);
-}
 
 TEST_F(ZoomNavigatorTest, ADragMovesTheSelectionStopsAtTheEdgesAndTheNextTickShowsThatPart)
 {
@@ -239,32 +163,6 @@ TEST_F(ZoomNavigatorTest, ADragMovesTheSelectionStopsAtTheEdgesAndTheNextTickSho
     Mouse(WM_LBUTTONUP, 200, 200);
     // The part at the movie's bottom-right corner: 5562 + 5438 and 4062 + 3938 end on it.
     EXPECT_EQ(LastZoom(Tick()), "call SetZoomRect 5562 4062 11000 8000");
-}
-
-TEST_F(ZoomNavigatorTest, AClickBesideTheSelectionGlidesItThereStoppingAtTheEdgesAndANewClickReplacesTheGlide)
-{
-    ZoomToHalf();
-    Click(60, 49);  // just below the selection; its centre can stand there
-    ASSERT_NE(navigator->MoveThread(), nullptr);
-    EXPECT_EQ(navigator->MoveThread()->Target(), (NavPoint{60, 49}));
-    EXPECT_GT(TMoveSelectionThread::Running(), 0);
-    ASSERT_TRUE(WaitForGlide());
-    EXPECT_EQ(Selection(), (FloatRect{38, 33, 82, 65}));
-    EXPECT_EQ(TMoveSelectionThread::Running(), 0);
-    // l = Round(25 x 11000 / 89) = Round(3089.9), t = Round(33 x 8000 / 65) = Round(4061.5).
-    EXPECT_EQ(LastZoom(Tick()), "call SetZoomRect 3090 4062 8528 8000");
-
-    Click(100, 60);  // towards the corner
-    ASSERT_TRUE(WaitForGlide());
-    EXPECT_EQ(Selection(), (FloatRect{58, 33, 102, 65}));
-    // A second glide started while the first runs takes over.
-    Click(14, 1);
-    Click(20, 50);
-    ASSERT_NE(navigator->MoveThread(), nullptr);
-    EXPECT_EQ(navigator->MoveThread()->Target(), (NavPoint{20, 50}));
-    ASSERT_TRUE(WaitForGlide());
-    EXPECT_EQ(Selection(), (FloatRect{13, 33, 57, 65}));
-    EXPECT_TRUE(wintest::PumpUntil([] { return TMoveSelectionThread::Running() == 0; }, 2s));
 }
 
 // Channel of `shade` drawn over `base` with 192 of 255, allowing rounding.
@@ -311,47 +209,29 @@ TEST_F(ZoomNavigatorTest, ThePictureIsDimmedOutsideUndimmedInsideWithAWhiteFrame
     EXPECT_EQ(shown.Pixel(110, 30), FromBgr(kShadeBgr));
 }
 
-TEST_F(ZoomNavigatorTest, ClosingTheWindowDuringAGlideStopsAndWaitsForIt)
+// The destroy event, which runs first when the window goes, ends the glide while
+// the window and its layers still stand; a worker waiting in its synchronous
+// placement for this thread is served (waiting for it without serving it would
+// hang here: the program's time limit catches that) and its placement dropped.
+TEST_F(ZoomNavigatorTest, ClosingTheWindowDuringAGlideServesAndStopsTheWorker)
 {
     ZoomToHalf();
     Click(100, 60);
     ASSERT_NE(navigator->MoveThread(), nullptr);
-    // The worker is stepping once its first placement has arrived.
-    const FloatRect start = Selection();
-    ASSERT_TRUE(wintest::PumpUntil([&] { return Selection() != start; }, 2s));
-    ASSERT_GT(TMoveSelectionThread::Running(), 0);
-    // The destroy event, which runs first when the window goes, ends the glide
-    // while the window and its layers still stand.
-    const HWND window = form->Handle();
-    form->DoDestroy();
-    EXPECT_EQ(TMoveSelectionThread::Running(), 0);
-    EXPECT_EQ(navigator->MoveThread(), nullptr);
-    EXPECT_TRUE(IsWindow(window));
-    // A glide that nobody served would hang the window's going for ever (the
-    // test program's time limit catches that).
-    form.reset();
-    EXPECT_EQ(TMoveSelectionThread::Running(), 0);
-}
-
-TEST_F(ZoomNavigatorTest, StoppingTheGlidesServesAWorkerWaitingForThisThread)
-{
-    ZoomToHalf();
-    Click(100, 60);
-    // The worker blocks in its synchronous placement: this thread is busy.
     const auto end = std::chrono::steady_clock::now() + 2s;
     while (!(HIWORD(GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE) && std::chrono::steady_clock::now() < end)
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_SENDMESSAGE);
     ASSERT_TRUE(HIWORD(GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE) << "no placement is waiting";
+    ASSERT_GT(TMoveSelectionThread::Running(), 0);
     const FloatRect before = Selection();
-    // Waiting for the worker without serving it would hang here (the program's time limit catches that).
-    navigator->StopAnimations();
+    const HWND window = form->Handle();
+    form->DoDestroy();
     EXPECT_EQ(TMoveSelectionThread::Running(), 0);
     EXPECT_EQ(navigator->MoveThread(), nullptr);
     EXPECT_EQ(Selection(), before) << "a placement served while stopping is dropped";
-    // The navigator goes on working afterwards.
-    Click(20, 50);
-    ASSERT_TRUE(WaitForGlide());
-    EXPECT_EQ(Selection(), (FloatRect{13, 33, 57, 65}));
+    EXPECT_TRUE(IsWindow(window));
+    form.reset();
+    EXPECT_EQ(TMoveSelectionThread::Running(), 0);
 }
 
 }  // namespace
