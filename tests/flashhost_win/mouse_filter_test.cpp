@@ -45,7 +45,9 @@ struct MouseProbe {
         control.OnMouseUp = [this](swfp::tk::TComponent&, swfp::tk::MouseButton b, swfp::tk::ShiftState, int, int) {
             events.push_back("up" + std::to_string(int(b)));
         };
-        control.OnMouseMove = [this](swfp::tk::TComponent&, swfp::tk::ShiftState, int, int) { events.push_back("move"); };
+        control.OnMouseMove = [this](swfp::tk::TComponent&, swfp::tk::ShiftState, int, int) {
+            events.push_back("move");
+        };
         // The player's clicks come through the toolkit's notification, which raises the base event.
         control.TFlashPlayerControl::OnClick = [this](swfp::tk::TComponent&) { events.push_back("click"); };
         control.TFlashPlayerControl::OnDblClick = [this](swfp::tk::TComponent&) { events.push_back("dblclick"); };
@@ -63,7 +65,7 @@ struct MouseProbe {
         for (const std::string& line : log.Lines()) {
             if (line.rfind("window WM_", 0) != 0) continue;
             const std::string name = line.substr(7, line.find(' ', 7) - 7);
-            if (name.find("BUTTON") != std::string::npos || name == "WM_MOUSEMOVE") messages.push_back(name);
+            if (name.find("BUTTON") != name.npos || name == "WM_MOUSEMOVE") messages.push_back(name);
         }
         EXPECT_EQ(events, expectedEvents);
         EXPECT_EQ(messages, reached) << log.Dump();
