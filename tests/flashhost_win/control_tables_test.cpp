@@ -43,33 +43,26 @@ TEST(FlashMemberTable, CommonPropertiesForVersionsThreeToEightOnly)
     }
 }
 
+// The later members by layout version 3 to 8: where each sits, or nothing (absent).
 TEST(FlashMemberTable, VersionTailsMoveAndGateTheLaterMembers)
 {
-    // SWRemote moves by one slot in the version 7 layout and is absent in 3 and 6.
-    EXPECT_EQ(Slots(M::SWRemote, 4), S(73, 74));
-    EXPECT_EQ(Slots(M::SWRemote, 5), S(73, 74));
-    EXPECT_EQ(Slots(M::SWRemote, 7), S(74, 75));
-    EXPECT_EQ(Slots(M::SWRemote, 8), S(74, 75));
-    EXPECT_FALSE(Slots(M::SWRemote, 3));
-    EXPECT_FALSE(Slots(M::SWRemote, 6));
-
-    EXPECT_EQ(Slots(M::Stacking, 5), S(75, 76));
-    for (int v : {3, 4, 6, 7, 8}) EXPECT_FALSE(Slots(M::Stacking, v)) << v;
-
-    for (int v : {7, 8}) {
-        EXPECT_EQ(Slots(M::FlashVars, v), S(76, 77));
-        EXPECT_EQ(Slots(M::AllowScriptAccess, v), S(78, 79));
-    }
-    for (int v : {3, 4, 5, 6}) {
-        EXPECT_FALSE(Slots(M::FlashVars, v));
-        EXPECT_FALSE(Slots(M::AllowScriptAccess, v));
-    }
-    // Version 7 only: a version 9 object counts as 8 and gets neither.
-    EXPECT_EQ(Slots(M::MovieData, 7), S(80, 81));
-    EXPECT_EQ(Slots(M::TGetPropertyAsNumber, 7), S(73));
-    EXPECT_FALSE(Slots(M::MovieData, FlashLayoutVersion(0x00090000)));
-    EXPECT_FALSE(Slots(M::TGetPropertyAsNumber, FlashLayoutVersion(0x00090000)));
-    EXPECT_TRUE(Slots(M::FlashVars, FlashLayoutVersion(0x00090000)));
+    const std::optional<FlashMemberSlots> absent;
+    const struct {
+        M m;
+        std::optional<FlashMemberSlots> byVersion[6];
+    } tails[] = {
+        // SWRemote moves by one slot in the version 7 layout and is absent in 3 and 6.
+        {M::SWRemote, {absent, S(73, 74), S(73, 74), absent, S(74, 75), S(74, 75)}},
+        {M::Stacking, {absent, absent, S(75, 76), absent, absent, absent}},
+        {M::FlashVars, {absent, absent, absent, absent, S(76, 77), S(76, 77)}},
+        {M::AllowScriptAccess, {absent, absent, absent, absent, S(78, 79), S(78, 79)}},
+        // Version 7 only: a version 9 object counts as 8 and gets neither.
+        {M::MovieData, {absent, absent, absent, absent, S(80, 81), absent}},
+        {M::TGetPropertyAsNumber, {absent, absent, absent, absent, S(73), absent}},
+    };
+    for (const auto& row : tails)
+        for (int v = 3; v <= 8; ++v)
+            EXPECT_EQ(Slots(row.m, v), row.byVersion[v - 3]) << FlashMemberName(row.m) << " v" << v;
 }
 
 // ---- the player control's mouse filter ----------------------------------------------

@@ -1,114 +1,84 @@
 // The control when the object misbehaves or a handler fails: activation that
-// never reports, an object without a window, a refused property, and an exception
-// on the way through the control's window procedure (the "oops" report).
+// never reports, an object without a window, and an exception on the way through
+// the control's window procedure (the "oops" report).
 #include <gtest/gtest.h>
 
-#include "flashhost/FlashPlayerControl_win.h"
 #include "tests/flashhost_win/flashhost_test_support.h"
-#include "toolkit/application_win.h"
+#include "tests/support_win/child_process_win.h"
 
 using namespace flashhost;
 namespace wintest = swfp::wintest;
 
 namespace {
 
-// Answers the message boxes this thread shows while it lives: notes the caption and
-// the text of each as it is activated, and presses OK.
+// Answers the message boxes this thread shows while it lives: notes "caption|text"
+// of each as it is activated, and presses OK.
 class MessageBoxAnswerer {
 public:
-    MessageBoxAnswerer()
-    {
-        current_ = this;
-        hook_ = SetWindowsHookExW(WH_CBT, &OnCbt, nullptr, GetCurrentThreadId());
-    }
+    MessageBoxAnswerer() : hook_(SetWindowsHookExW(WH_CBT, &OnCbt, nullptr, GetCurrentThreadId())) { seen_ = &seen; }
     ~MessageBoxAnswerer()
     {
         UnhookWindowsHookEx(hook_);
-        current_ = nullptr;
+        seen_ = nullptr;
     }
     MessageBoxAnswerer(const MessageBoxAnswerer&) = delete;
     MessageBoxAnswerer& operator=(const MessageBoxAnswerer&) = delete;
-
-    std::vector<std::wstring> seen;  // "caption|text" of each box
+    std::vector<std::wstring> seen;
 
 private:
     static LRESULT CALLBACK OnCbt(int code, WPARAM wp, LPARAM lp)
     {
         const HWND window = reinterpret_cast<HWND>(wp);
         wchar_t className[16] = {};
-        if (code == HCBT_ACTIVATE && current_ && GetClassNameW(window, className, 16) &&
-            std::wstring(className) == L"#32770") {
-            wchar_t caption[256] = {}, text[256] = {};
-            GetWindowTextW(window, caption, 256);
-            GetDlgItemTextW(window, 0xFFFF, text, 256);  // the box's static text
-            current_->seen.push_back(std::wstring(caption) + L"|" + text);
+        if (code == HCBT_ACTIVATE && seen_ && GetClassNameW(window, className, 16) &&
+            std::wstring(className) == wintest::kMessageBox) {
+            seen_->push_back(wintest::WindowText(window) + L"|" + wintest::MessageBoxText(window));
             PostMessageW(window, WM_COMMAND, IDOK, 0);
         }
         return CallNextHookEx(nullptr, code, wp, lp);
     }
-    static inline MessageBoxAnswerer* current_ = nullptr;
-    HHOOK hook_ = nullptr;
+    static inline std::vector<std::wstring>* seen_ = nullptr;
+    HHOOK hook_;
 };
-
-struct CreationFailure {
-    const wchar_t* fault;
-    const char* message;
-};
-
-class FailingCreation : public ::testing::TestWithParam<CreationFailure> {};
 
 }  // namespace
 
-TEST_P(FailingCreation, RaisesOnceOutOfWindowCreationAndLeavesNoWindow)
+// An object that never reports its activation, or hides its window: creation raises,
+// once and not through the application's report, and leaves no window behind.
+TEST(FailurePaths, ACreationTheObjectFailsRaisesOnceAndLeavesNoWindow)
 {
     wintest::UseRuntimeModule(L"flash_standin.dll");
-    wintest::TestForm form;
+    const std::unique_ptr<swfp::tk::TForm> form = wintest::MakeForm();
     wintest::ExceptionReports reports;
-    {
-        wintest::StandinFault misbehave(GetParam().fault);
+    const struct {
+        const wchar_t* fault;
+        const char* message;
+    } cases[] = {{L"silent-activation", "OLE control activation failed"},
+                 {L"hide-window", "Could not obtain OLE control window handle"}};
+    for (const auto& c : cases) {
+        wintest::StandinFault misbehave(c.fault);
         auto control = std::make_unique<TFlashPlayerControl>(nullptr);
         ASSERT_TRUE(control->HasOleObject());
-        // Placing the control on a form that has its window makes the control's window.
         try {
-            control->SetParent(&form.Form());
+            control->SetParent(form.get());  // a form with its window makes the control's window
             control->HandleNeeded();
             ADD_FAILURE() << "creation must raise";
         } catch (const EOleError& e) {
-            EXPECT_STREQ(e.what(), GetParam().message);
+            EXPECT_STREQ(e.what(), c.message);
         }
         EXPECT_FALSE(control->HandleAllocated());
+        control.reset();
+        EXPECT_EQ(GetWindow(form->WindowHandle(), GW_CHILD), nullptr) << "the object closed its window";
     }
     EXPECT_TRUE(reports.messages.empty()) << "raised, not reported on the way";
-    EXPECT_EQ(GetWindow(form.Form().WindowHandle(), GW_CHILD), nullptr) << "the object closed its window";
-}
-
-INSTANTIATE_TEST_SUITE_P(Faults, FailingCreation,
-                         ::testing::Values(CreationFailure{L"silent-activation", "OLE control activation failed"},
-                                           CreationFailure{L"hide-window",
-                                                           "Could not obtain OLE control window handle"}));
-
-TEST(FailurePaths, APropertyTheObjectRefusesKeepsTheAssignedValue)
-{
-    wintest::UseRuntimeModule(L"flash_standin.dll");
-    wintest::StandinLog log;
-    wintest::StandinFault misbehave(L"refuse-loop");
-    auto control = std::make_unique<TFlashPlayerControl>(nullptr);
-    ASSERT_TRUE(control->HasOleObject());
-    EXPECT_NO_THROW(control->SetLoop(true));
-    EXPECT_TRUE(log.HasPrefix("call put_Loop -1")) << "the value was offered to the object\n" << log.Dump();
-    EXPECT_TRUE(control->Loop()) << "the object cannot say: the assigned value stands";
-    EXPECT_NO_THROW(control->SetLoop(false));
-    EXPECT_FALSE(control->Loop());
 }
 
 TEST(FailurePaths, ExceptionInTheWindowProcedureShowsOops)
 {
     wintest::UseRuntimeModule(L"flash_standin.dll");
-    wintest::TestForm form;
+    const std::unique_ptr<swfp::tk::TForm> form = wintest::MakeForm();
     wintest::ExceptionReports reports;
-    auto control = wintest::MakeControl(form.Form());
-    control->SetBounds(0, 0, 300, 200);
-    control->HandleNeeded();
+    auto control = wintest::MakeControl(*form);
     int presses = 0;
     bool fail = true;
     control->OnMouseDown = [&](swfp::tk::TComponent&, swfp::tk::MouseButton, swfp::tk::ShiftState, int, int) {

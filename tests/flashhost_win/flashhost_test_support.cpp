@@ -10,15 +10,14 @@ namespace {
 
 }  // namespace
 
-TestForm::TestForm()
+std::unique_ptr<swfp::tk::TForm> MakeForm()
 {
-    form_ = std::make_unique<swfp::tk::TForm>(nullptr);
-    form_->SetName("TestForm");
-    form_->SetClientSize(800, 600);
-    form_->HandleNeeded();
+    auto form = std::make_unique<swfp::tk::TForm>(nullptr);
+    form->SetName("TestForm");
+    form->SetClientSize(800, 600);
+    form->HandleNeeded();
+    return form;
 }
-
-TestForm::~TestForm() = default;
 
 std::unique_ptr<flashhost::TFlashPlayerControl> MakeControl(swfp::tk::TForm& form)
 {

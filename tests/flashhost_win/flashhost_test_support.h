@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "flashhost/FlashPlayerControl_win.h"
-#include "flashhost/kxSWFPlayer2_win.h"
 #include "tests/support_win/message_pump_win.h"
 #include "tests/support_win/runtime_environment_win.h"
+#include "tests/support_win/scoped_state_win.h"
 #include "tests/support_win/standin_log_win.h"
 #include "tests/support_win/test_files_win.h"
 #include "toolkit/application_win.h"
@@ -21,16 +21,8 @@
 
 namespace swfp::wintest {
 
-// A top-level form with a client area of 800 x 600 to hold controls.
-class TestForm {
-public:
-    TestForm();
-    ~TestForm();
-    swfp::tk::TForm& Form() { return *form_; }
-
-private:
-    std::unique_ptr<swfp::tk::TForm> form_;
-};
+// A top-level form with its window and a client area of 800 x 600 to hold controls.
+std::unique_ptr<swfp::tk::TForm> MakeForm();
 
 // A control named "plr" placed on the form (which gives it its window at once).
 std::unique_ptr<flashhost::TFlashPlayerControl> MakeControl(swfp::tk::TForm& form);
@@ -74,13 +66,9 @@ public:
     ScopedRuntimeModule& operator=(const ScopedRuntimeModule&) = delete;
 };
 
-// Makes the stand-in misbehave for the life of this object (FLASH_STANDIN_FAULT).
-class StandinFault {
-public:
-    explicit StandinFault(const wchar_t* fault) { SetEnvironmentVariableW(L"FLASH_STANDIN_FAULT", fault); }
-    ~StandinFault() { SetEnvironmentVariableW(L"FLASH_STANDIN_FAULT", nullptr); }
-    StandinFault(const StandinFault&) = delete;
-    StandinFault& operator=(const StandinFault&) = delete;
+// Makes the stand-in misbehave for the life of this object.
+struct StandinFault : ScopedEnvironmentVariable {
+    explicit StandinFault(const wchar_t* fault) : ScopedEnvironmentVariable(L"FLASH_STANDIN_FAULT", fault) {}
 };
 
 }  // namespace swfp::wintest

@@ -1,15 +1,12 @@
-// Keys on their way through the message loop to the hosted object: every key
-// message is first offered to the object's TranslateAccelerator (marked with
-// the container's point), navigation keys the object's window does not want go
-// to the form, where the object's mnemonics take theirs, and the rest reaches
-// the object's window.
+// Keys on their way through the message loop to the hosted object: each is first
+// offered to its TranslateAccelerator (marked with the container's point); navigation
+// keys its window does not want go to the form, where its mnemonics take theirs; the
+// rest reach its window.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
-#include "flashhost/FlashPlayerControl_win.h"
 #include "tests/flashhost_win/flashhost_test_support.h"
-#include "toolkit/application_win.h"
 
 using namespace flashhost;
 using swfp::wintest::StandinLog;
@@ -22,25 +19,22 @@ struct Keyboard : ::testing::Test {
     void SetUp() override
     {
         swfp::wintest::UseRuntimeModule(L"flash_standin.dll");
-        control = swfp::wintest::MakeControl(form.Form());
-        control->SetBounds(0, 0, 300, 200);
-        form.Form().Show();
-        control->HandleNeeded();
+        control = swfp::wintest::MakeControl(*form);
+        form->Show();
         ASSERT_TRUE(control->HasOleObject());
         log.Clear();
     }
-    void TearDown() override { control.reset(); }
 
-    // Posts a key-down to the object's window and runs the toolkit's message loop over it.
-    void Press(UINT key)
+    // Posts a key-down to a window and runs the toolkit's message loop over it.
+    void Press(UINT key, HWND window = nullptr)
     {
-        PostMessageW(control->WindowHandle(), WM_KEYDOWN, key, 1);
+        PostMessageW(window ? window : control->WindowHandle(), WM_KEYDOWN, key, 1);
         while (swfp::tk::Application().HandleMessage()) {
         }
     }
 
     StandinLog log;
-    swfp::wintest::TestForm form;
+    const std::unique_ptr<swfp::tk::TForm> form = swfp::wintest::MakeForm();
     std::unique_ptr<TFlashPlayerControl> control;
 };
 
@@ -65,35 +59,31 @@ const KeyCase kKeyCases[] = {
     {"DisabledControlTakesNoMnemonics", VK_EXECUTE, false, {"key down 43"}, {"call OnMnemonic"}},
 };
 
-struct KeyRoute : Keyboard, ::testing::WithParamInterface<KeyCase> {};
-
 }  // namespace
 
-TEST_P(KeyRoute, ReachesTheObjectInItsOrder)
+TEST_F(Keyboard, EachKeyReachesTheObjectInItsOrder)
 {
-    const KeyCase& c = GetParam();
-    control->SetEnabled(c.enabled);
-    Press(c.key);
-    int from = 0;
-    for (const std::string& prefix : c.ordered) {
-        const int at = log.FindPrefix(prefix, from);
-        EXPECT_GE(at, 0) << prefix << log.Dump();
-        from = std::max(at + 1, from);
+    for (const KeyCase& c : kKeyCases) {
+        SCOPED_TRACE(c.name);
+        control->SetEnabled(c.enabled);
+        log.Clear();
+        Press(c.key);
+        int from = 0;
+        for (const std::string& prefix : c.ordered) {
+            const int at = log.FindPrefix(prefix, from);
+            EXPECT_GE(at, 0) << prefix << log.Dump();
+            from = std::max(at + 1, from);
+        }
+        for (const std::string& prefix : c.absent) EXPECT_FALSE(log.HasPrefix(prefix)) << prefix << log.Dump();
     }
-    for (const std::string& prefix : c.absent) EXPECT_FALSE(log.HasPrefix(prefix)) << prefix << log.Dump();
 }
-
-INSTANTIATE_TEST_SUITE_P(Keys, KeyRoute, ::testing::ValuesIn(kKeyCases),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Keyboard, KeysOfOtherWindowsAreNotOfferedToTheObject)
 {
     HWND other = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 400, 0, 50, 50,
-                                 form.Form().WindowHandle(), nullptr, GetModuleHandleW(nullptr), nullptr);
+                                 form->WindowHandle(), nullptr, GetModuleHandleW(nullptr), nullptr);
     ASSERT_TRUE(other);
-    PostMessageW(other, WM_KEYDOWN, 'B', 1);
-    while (swfp::tk::Application().HandleMessage()) {
-    }
+    Press('B', other);
     DestroyWindow(other);
     EXPECT_FALSE(log.HasPrefix("call TranslateAccelerator")) << log.Dump();
     Press('B');  // the same key on the object's window is offered

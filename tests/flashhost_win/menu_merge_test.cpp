@@ -4,58 +4,24 @@
 // the form gets its own menu back afterwards.
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <string>
-#include <vector>
-
-#include "flashhost/FlashPlayerControl_win.h"
 #include "tests/flashhost_win/flashhost_test_support.h"
 #include "toolkit/menu_win.h"
 
 using namespace flashhost;
 using Microsoft::WRL::ComPtr;
 
-namespace {
-
-std::vector<std::wstring> Captions(HMENU menu)
+TEST(MenuMerge, FormMenuGoesIntoTheContainerGroupsAndComesBack)
 {
-    std::vector<std::wstring> captions;
-    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-        wchar_t text[64] = {};
-        GetMenuStringW(menu, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
-        captions.push_back(text);
-    }
-    return captions;
-}
-
-struct MenuMerge : ::testing::Test {
-    void SetUp() override
-    {
-        swfp::wintest::UseRuntimeModule(L"flash_standin.dll");
-        control = swfp::wintest::MakeControl(form.Form());
-        control->HandleNeeded();
-        // The control answers for the frame itself.
-        ASSERT_EQ(static_cast<IOleClientSite*>(control.get())->QueryInterface(IID_PPV_ARGS(&frame)), S_OK);
-        shared = CreateMenu();
-    }
-    void TearDown() override
-    {
-        DestroyMenu(shared);
-        frame.Reset();  // the control's own interface: let go before the control goes
-        control.reset();
-    }
-
-    swfp::wintest::TestForm form;
-    std::unique_ptr<TFlashPlayerControl> control;
-    ComPtr<IOleInPlaceFrame> frame;
-    HMENU shared = nullptr;
+    swfp::wintest::UseRuntimeModule(L"flash_standin.dll");
+    const std::unique_ptr<swfp::tk::TForm> form = swfp::wintest::MakeForm();
+    auto control = swfp::wintest::MakeControl(*form);
+    ComPtr<IOleInPlaceFrame> frame;  // the control answers for the frame itself
+    ASSERT_EQ(static_cast<IOleClientSite*>(control.get())->QueryInterface(IID_PPV_ARGS(&frame)), S_OK);
+    const std::unique_ptr<HMENU__, decltype(&DestroyMenu)> menuGuard(CreateMenu(), &DestroyMenu);
+    HMENU shared = menuGuard.get();
     OLEMENUGROUPWIDTHS widths{{-1, -1, -1, -1, -1, -1}};
-};
+    HWND window = form->WindowHandle();
 
-}  // namespace
-
-TEST_F(MenuMerge, FormMenuGoesIntoTheContainerGroupsAndComesBack)
-{
     swfp::tk::TMainMenu menu(nullptr);
     // Declared out of group order, and one item of an object's group (1) that the container must leave out.
     const std::vector<std::pair<std::string, int>> items{
@@ -67,19 +33,22 @@ TEST_F(MenuMerge, FormMenuGoesIntoTheContainerGroupsAndComesBack)
         item.Add(caption + "Child").SetCaption(L"child");
     }
     menu.Items().Find("&Hidden")->SetVisible(false);
-    form.Form().SetMenu(&menu);
-    HWND window = form.Form().WindowHandle();
+    form->SetMenu(&menu);
     ASSERT_EQ(GetMenu(window), menu.Handle());
 
     ASSERT_EQ(frame->InsertMenus(shared, &widths), S_OK);
-    EXPECT_EQ(Captions(shared), (std::vector<std::wstring>{L"&File", L"&Save", L"&View", L"&Window"}));
+    std::vector<std::wstring> captions;
+    for (int i = 0; i < GetMenuItemCount(shared); ++i) {
+        wchar_t text[64] = {};
+        GetMenuStringW(shared, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
+        captions.push_back(text);
+    }
+    EXPECT_EQ(captions, (std::vector<std::wstring>{L"&File", L"&Save", L"&View", L"&Window"}));
     EXPECT_EQ(widths.width[0], 2);
     EXPECT_EQ(widths.width[2], 1);
     EXPECT_EQ(widths.width[4], 1);
     // The object's groups are the object's to fill.
-    EXPECT_EQ(widths.width[1], -1);
-    EXPECT_EQ(widths.width[3], -1);
-    EXPECT_EQ(widths.width[5], -1);
+    for (int group : {1, 3, 5}) EXPECT_EQ(widths.width[group], -1) << group;
     // The submenus are the form's own, shown in the shared bar.
     EXPECT_EQ(GetSubMenu(shared, 0), GetSubMenu(menu.Handle(), 1));
 
@@ -94,14 +63,5 @@ TEST_F(MenuMerge, FormMenuGoesIntoTheContainerGroupsAndComesBack)
     EXPECT_EQ(GetMenuItemCount(shared), 0);
     EXPECT_EQ(GetMenuItemCount(GetSubMenu(menu.Handle(), 1)), 1) << "removing must not destroy the form's submenus";
     OleDestroyMenuDescriptor(descriptor);
-    form.Form().SetMenu(nullptr);  // before the menu goes
-}
-
-TEST_F(MenuMerge, WithoutAMainMenuTheFrameAddsNothing)
-{
-    EXPECT_EQ(frame->InsertMenus(shared, &widths), S_OK);
-    EXPECT_EQ(GetMenuItemCount(shared), 0);
-    EXPECT_EQ(widths.width[0], -1);
-    EXPECT_EQ(frame->SetMenu(shared, nullptr, nullptr), S_OK);
-    EXPECT_EQ(GetMenu(form.Form().WindowHandle()), nullptr);
+    form->SetMenu(nullptr);  // before the menu goes
 }
