@@ -5,6 +5,7 @@
 
 #include <utility>
 
+#include "flashhost/stock_events.h"
 #include "toolkit/application_win.h"
 #include "winbase/bstr_win.h"
 
@@ -423,13 +424,6 @@ void TFlashPlayerControl::StandardEvent(DISPID id, DISPPARAMS& params)
     if (!oleObject_) return;
     VARIANT* a = params.rgvarg;  // a[0] is the last argument
     const UINT n = params.cArgs;
-    auto keyShift = [](long bits) {
-        swfp::tk::ShiftState s = 0;
-        if (bits & 1) s |= swfp::tk::ssShift;
-        if (bits & 2) s |= swfp::tk::ssCtrl;
-        if (bits & 4) s |= swfp::tk::ssAlt;
-        return s;
-    };
     switch (id) {
     case DISPID_CLICK: Click(); break;
     case DISPID_DBLCLICK: DblClick(); break;
@@ -439,9 +433,9 @@ void TFlashPlayerControl::StandardEvent(DISPID id, DISPPARAMS& params)
             WORD key = static_cast<WORD>(VariantLong(a[1]));
             const WORD before = key;
             if (id == DISPID_KEYDOWN)
-                KeyDown(key, keyShift(VariantLong(a[0])));
+                KeyDown(key, StockKeyShift(VariantLong(a[0])));
             else
-                KeyUp(key, keyShift(VariantLong(a[0])));
+                KeyUp(key, StockKeyShift(VariantLong(a[0])));
             if (key != before) WriteBackShort(a[1], key);
         }
         break;
@@ -457,15 +451,7 @@ void TFlashPlayerControl::StandardEvent(DISPID id, DISPPARAMS& params)
     case DISPID_MOUSEMOVE:
     case DISPID_MOUSEUP:
         if (n >= 4) {
-            const long buttons = VariantLong(a[3]);
-            swfp::tk::MouseButton button = swfp::tk::MouseButton::Left;
-            if (buttons & 1) button = swfp::tk::MouseButton::Left;
-            else if (buttons & 2) button = swfp::tk::MouseButton::Right;
-            else if (buttons & 4) button = swfp::tk::MouseButton::Middle;
-            swfp::tk::ShiftState shift = keyShift(VariantLong(a[2]));
-            if (buttons & 1) shift |= swfp::tk::ssLeft;
-            if (buttons & 2) shift |= swfp::tk::ssRight;
-            if (buttons & 4) shift |= swfp::tk::ssMiddle;
+            const auto [button, shift] = StockMouse(VariantLong(a[3]), VariantLong(a[2]));
             const int x = static_cast<int>(VariantLong(a[1])), y = static_cast<int>(VariantLong(a[0]));
             if (id == DISPID_MOUSEDOWN) MouseDown(button, shift, x, y);
             else if (id == DISPID_MOUSEMOVE) MouseMove(shift, x, y);

@@ -6,7 +6,8 @@ if(NOT TARGET flashhost_control_core)
     ${CMAKE_CURRENT_LIST_DIR}/flash_member_table.cpp
     ${CMAKE_CURRENT_LIST_DIR}/mouse_filter.cpp
     ${CMAKE_CURRENT_LIST_DIR}/mouse_synthesis.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/himetric.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/himetric.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/stock_events.cpp)
   target_include_directories(flashhost_control_core PUBLIC ${CMAKE_SOURCE_DIR})
 endif()
 

@@ -30,6 +30,7 @@
 #include "toolkit/align.h"
 #include "toolkit/component.h"
 #include "toolkit/graphics_win.h"
+#include "toolkit/input_state.h"
 
 namespace swfp::tk {
 
@@ -37,12 +38,6 @@ class TWinControl;
 class TPopupMenu;
 class THintTip;
 
-enum class MouseButton { Left, Right, Middle };
-
-enum ShiftFlag : unsigned {
-  ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32, ssDouble = 64
-};
-using ShiftState = unsigned;
 // The key state of a mouse message (its wParam) as a shift set.
 ShiftState ShiftFromMouseKeys(WPARAM keys);
 

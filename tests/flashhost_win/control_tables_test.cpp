@@ -6,6 +6,7 @@
 #include "flashhost/himetric.h"
 #include "flashhost/mouse_filter.h"
 #include "flashhost/mouse_synthesis.h"
+#include "flashhost/stock_events.h"
 
 using M = FlashMember;
 
@@ -164,4 +165,29 @@ TEST(Himetric, RoundsToNearestLikeThePlatform)
     EXPECT_EQ(ContainerToHimetric(96.0, 96), 2540);
     EXPECT_EQ(ContainerToHimetric(1.0, 96), 26);    // 26.458 rounds down
     EXPECT_EQ(ContainerToHimetric(-1.0, 96), -26);
+}
+
+// The runtime's stock events carry OLE's masks: shift 1, ctrl 2, alt 4; left 1, right 2, middle 4.
+TEST(StockEvents, MasksBecomeTheToolkitsButtonAndShiftSet)
+{
+    using namespace swfp::tk;
+    EXPECT_EQ(StockKeyShift(0), 0u);
+    EXPECT_EQ(StockKeyShift(1), unsigned{ssShift});
+    EXPECT_EQ(StockKeyShift(2), unsigned{ssCtrl});
+    EXPECT_EQ(StockKeyShift(4), unsigned{ssAlt});
+    EXPECT_EQ(StockKeyShift(7 | 8), unsigned{ssShift | ssCtrl | ssAlt}) << "other bits are not keys";
+
+    const struct { long buttons, keys; MouseButton button; ShiftState shift; } cases[] = {
+        {0, 0, MouseButton::Left, 0},
+        {1, 0, MouseButton::Left, ssLeft},
+        {2, 1, MouseButton::Right, ssRight | ssShift},
+        {4, 2, MouseButton::Middle, ssMiddle | ssCtrl},
+        {6, 4, MouseButton::Right, ssRight | ssMiddle | ssAlt},  // the lowest pressed button names it
+        {7, 0, MouseButton::Left, ssLeft | ssRight | ssMiddle},
+    };
+    for (const auto& c : cases) {
+        const StockMouseArgs args = StockMouse(c.buttons, c.keys);
+        EXPECT_EQ(args.button, c.button) << c.buttons;
+        EXPECT_EQ(args.shift, c.shift) << c.buttons << " " << c.keys;
+    }
 }

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/flashhost_win/flashhost_test_support.h"
-#include "tests/support_win/child_process_win.h"
+#include "tests/support_win/window_text_win.h"
 
 using namespace flashhost;
 namespace wintest = swfp::wintest;

@@ -21,6 +21,7 @@
 #include "tests/support_win/scoped_state_win.h"
 #include "tests/support_win/standin_log_win.h"
 #include "tests/support_win/test_files_win.h"
+#include "tests/support_win/window_text_win.h"
 #include "tools/package_builder.h"
 #include "winbase/handles_win.h"
 
@@ -31,7 +32,7 @@ using namespace swfp::wintest;
 namespace {
 
 // The window classes of a player's windows as another process sees them.
-constexpr wchar_t kPlayerWindow[] = L"TfrmPlr", kSplashWindow[] = L"TfrmSplash", kMessageBox[] = L"#32770";
+constexpr wchar_t kPlayerWindow[] = L"TfrmPlr", kSplashWindow[] = L"TfrmSplash";
 
 struct WindowSearch {
     DWORD pid;
@@ -125,20 +126,6 @@ private:
     PROCESS_INFORMATION info_{};
 };
 
-std::wstring WindowText(HWND window)
-{
-    wchar_t text[512] = {};
-    GetWindowTextW(window, text, 512);
-    return text;
-}
-
-// The message of a message box (the text of its static control).
-std::wstring MessageBoxText(HWND box)
-{
-    wchar_t text[1024] = {};
-    GetDlgItemTextW(box, 0xFFFF, text, 1024);
-    return text;
-}
 
 // A one-frame movie of 550 x 400 px.
 PlayerBlock TinyMovie() { return MovieBlock(SwfWriter().FrameSize(550, 400).ShowFrame().Build()); }
