@@ -22,14 +22,6 @@ std::vector<uint8_t> BytesOf(const TMemoryStream& s) { return {s.Bytes().begin()
 
 }  // namespace
 
-TEST(PseudoPath, NumbersCountFromOneAndOnlyTheNumberDiffers)
-{
-    ContentRegistry<int, int*> registry;
-    EXPECT_EQ(registry.NewPseudoPath(), "Z:\\FromMemory\\" + kMarker + "\\1\\" + kMovie);
-    EXPECT_EQ(registry.NewPseudoPath(), "Z:\\FromMemory\\" + kMarker + "\\2\\" + kMovie);
-    EXPECT_EQ(registry.NextId(), 3);
-}
-
 TEST(PseudoURLParsing, SplitsIdAndRelativePathOrRefusesWhatIsNoPseudoURL)
 {
     std::string lowerMarker = kMarker;
@@ -93,10 +85,13 @@ TEST(Redirection, BuildsURLsAndFilePathsUnderTheBase)
     EXPECT_EQ(StripOneLeadingSlash(""), "");
 }
 
-TEST(Registry, AStreamIsTakenOnceByAnyURLOfTheSameContentFirstRegisteredFirst)
+TEST(Registry, PseudoPathsCountFromOneAndAStreamIsTakenOnceByAnyURLOfTheSameContent)
 {
     ContentRegistry<std::unique_ptr<std::string>, int*> registry;
     const std::string path = registry.NewPseudoPath();
+    EXPECT_EQ(path, "Z:\\FromMemory\\" + kMarker + "\\1\\" + kMovie);
+    EXPECT_EQ(registry.NewPseudoPath(), "Z:\\FromMemory\\" + kMarker + "\\2\\" + kMovie);
+    EXPECT_EQ(registry.NextId(), 3);
     registry.AddStream(path, std::make_unique<std::string>("movie"));
     registry.AddStream("u", std::make_unique<std::string>("first"));
     registry.AddStream("u", std::make_unique<std::string>("second"));

@@ -4,20 +4,6 @@
 
 namespace standin_test {
 
-HostWindow::HostWindow() {
-  WNDCLASSW wc{};
-  wc.lpfnWndProc = DefWindowProcW;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = L"StandinTestHost";
-  RegisterClassW(&wc);  // a second registration fails harmlessly
-  hwnd_ = CreateWindowExW(0, L"StandinTestHost", L"stand-in test", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE,
-                          0, 0, 640, 480, nullptr, nullptr, wc.hInstance, nullptr);
-}
-
-HostWindow::~HostWindow() {
-  if (hwnd_) DestroyWindow(hwnd_);
-}
-
 HRESULT STDMETHODCALLTYPE TestSite::QueryInterface(REFIID riid, void** out) {
   *out = nullptr;
   if (riid == IID_IUnknown || riid == IID_IOleClientSite) *out = static_cast<IOleClientSite*>(this);
@@ -56,9 +42,9 @@ HRESULT STDMETHODCALLTYPE EventSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPP
   return S_OK;
 }
 
-ComPtr<IOleObject> CreateFromModule(const std::wstring& name, HMODULE* moduleOut) {
+ComPtr<IOleObject> CreateFromModule(const std::wstring& name) {
+  using GetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, LPVOID*);
   HMODULE module = LoadLibraryW((swfp::wintest::ExeFolder() / name).c_str());
-  if (moduleOut) *moduleOut = module;
   auto getClassObject = reinterpret_cast<GetClassObjectFn>(
       reinterpret_cast<void*>(module ? GetProcAddress(module, "DllGetClassObject") : nullptr));
   ComPtr<IClassFactory> factory;
@@ -66,26 +52,6 @@ ComPtr<IOleObject> CreateFromModule(const std::wstring& name, HMODULE* moduleOut
   if (getClassObject && SUCCEEDED(getClassObject(CLSID_ShockwaveFlash, IID_PPV_ARGS(&factory))))
     factory->CreateInstance(nullptr, IID_PPV_ARGS(&object));
   return object;
-}
-
-HWND ActivateInPlace(IOleObject* object, TestSite* site, HWND host, RECT position) {
-  ComPtr<IOleInPlaceObject> inPlace;
-  HWND window = nullptr;
-  if (SUCCEEDED(object->SetClientSite(site)) &&
-      SUCCEEDED(object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site, 0, host, &position)) &&
-      SUCCEEDED(object->QueryInterface(IID_PPV_ARGS(&inPlace))))
-    inPlace->GetWindow(&window);
-  return window;
-}
-
-DWORD AdviseEvents(IUnknown* object, IDispatch* sink) {
-  ComPtr<IConnectionPointContainer> container;
-  ComPtr<IConnectionPoint> point;
-  DWORD cookie = 0;
-  if (SUCCEEDED(object->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(container.GetAddressOf()))) &&
-      SUCCEEDED(container->FindConnectionPoint(DIID_ShockwaveFlashEvents, point.GetAddressOf())))
-    point->Advise(sink, &cookie);
-  return cookie;
 }
 
 }  // namespace standin_test

@@ -1,7 +1,6 @@
-// Test equipment for the stand-in module under Wine: a plain host window, a
-// minimal client site that records the calls it receives, an event sink, and
-// small COM helpers. Files, the observation log and the message pump come from
-// the shared Windows test helpers.
+// Test equipment for the stand-in module under Wine: a minimal client site that
+// records the calls it receives, an event sink, and the module's object made
+// through the system loader; the shared Windows test helpers do the rest.
 #pragma once
 
 #include <windows.h>
@@ -10,7 +9,6 @@
 #include <olectl.h>
 #include <wrl/client.h>
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -26,17 +24,6 @@ using Microsoft::WRL::ComPtr;
 
 using swfp::win::Bstr;
 using swfp::win::WideToUtf8;
-
-// A top-level window standing in for the container's window.
-class HostWindow {
- public:
-  HostWindow();
-  ~HostWindow();
-  HWND hwnd() const { return hwnd_; }
-
- private:
-  HWND hwnd_ = nullptr;
-};
 
 class TestSite final : public swfp::win::ComObject<IOleClientSite, IOleInPlaceSite> {
  public:
@@ -103,16 +90,8 @@ class EventSink final : public swfp::win::ComObject<IDispatch> {
   HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) override;
 };
 
-// The exported class factory of a module, found through the system loader.
-using GetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, LPVOID*);
-// Loads bin/<name> with LoadLibrary and creates the Flash object from it.
-ComPtr<IOleObject> CreateFromModule(const std::wstring& name, HMODULE* moduleOut = nullptr);
-
-// Gives the object the site and activates it in place at `position` in `host`;
-// the object's window, or null when the activation failed.
-HWND ActivateInPlace(IOleObject* object, TestSite* site, HWND host, RECT position);
-
-// Connects a sink to the event interface; returns the cookie (0 on failure).
-DWORD AdviseEvents(IUnknown* object, IDispatch* sink);
+// Loads <name> beside the program with LoadLibrary and creates the Flash object
+// through the class factory it exports.
+ComPtr<IOleObject> CreateFromModule(const std::wstring& name);
 
 }  // namespace standin_test
