@@ -1,7 +1,7 @@
 // The COM half of the content manager under Windows (or Wine): the moniker's chunked
 // delivery to the caller's status callback and the manager's answers to moniker and
-// file requests. The whole way from a control to the runtime (the placeholder first,
-// a copy of the whole stream, a registration served once, companions from a handler
+// file requests, and a registration served once. The whole way from a control to the
+// runtime (the placeholder first, a copy of the whole stream, companions from a handler
 // that serves or declines, or from the base folder) is tested with the stand-in
 // runtime in tests/flashhost_win; here what it cannot show.
 #include <gtest/gtest.h>
