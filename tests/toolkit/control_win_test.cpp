@@ -1,9 +1,8 @@
 // The control base under the window system: binding, message flow, adopted
-// windows, error reports, timers, keyboard and hints.
+// windows, error reports, timers and the keyboard.
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <commctrl.h>
 
 #include <functional>
 #include <stdexcept>
@@ -219,59 +218,6 @@ TEST_F(Fixture, CloseAsksTheCloseQueryAndTheMainWindowMinimisesThroughTheApplica
   // Dragged within 10 pixels of an edge, a window snaps to it.
   EXPECT_EQ(SnapCoordinate(7, 0, 10), 0);
   EXPECT_EQ(SnapCoordinate(11, 0, 10), 11);
-}
-
-TEST_F(Fixture, TabWalksADialogsEnabledControlsInTabOrder) {
-  TForm dialog(nullptr);
-  dialog.SetBorderStyle(BorderStyle::Dialog);
-  dialog.SetClientSize(300, 100);
-  TButton* buttons[3];
-  const int orders[3] = {2, 0, 1};
-  for (int i = 0; i < 3; ++i) {
-    buttons[i] = &dialog.Make<TButton>();
-    buttons[i]->SetBounds(10 + 90 * i, 10, 80, 25);
-    buttons[i]->TabOrder = orders[i];
-    buttons[i]->SetParent(&dialog);
-  }
-  dialog.Show();
-  EXPECT_EQ(GetFocus(), buttons[1]->WindowHandle()) << "the first in tab order has the keyboard";
-  for (int next : {2, 0, 1}) EXPECT_EQ(PressKey(VK_TAB), buttons[next]->WindowHandle()) << next;
-  buttons[2]->SetEnabled(false);
-  EXPECT_EQ(PressKey(VK_TAB), buttons[0]->WindowHandle()) << "a disabled control is passed over";
-  dialog.Hide();
-}
-
-// The text of the one tool the window's tooltip holds.
-std::wstring ToolTipText(HWND owner) {
-  HWND tip = FindWindowExW(nullptr, nullptr, TOOLTIPS_CLASSW, nullptr);
-  while (tip && GetWindow(tip, GW_OWNER) != owner) tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr);
-  if (!tip || SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0) != 1) return L"<no tool>";
-  wchar_t text[80] = {};
-  TOOLINFOW tool{sizeof tool};
-  tool.lpszText = text;
-  SendMessageW(tip, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(&tool));
-  return text;
-}
-
-TEST_F(Fixture, GraphicChildrenShowTheirHintOrTheirCommandsName) {
-  auto& zoom = form.Make<TAction>(&form.Make<TActionList>());
-  zoom.SetCaption("&Zoom In");
-  auto& hinted = form.Make<TLabel>();
-  auto& command = form.Make<TLabel>();
-  for (auto [label, x] : {std::pair{&hinted, 10}, std::pair{&command, 100}}) {
-    label->SetCaption(L"label");
-    label->SetBounds(x, 20, 0, 0);
-    label->SetParent(&form);
-  }
-  hinted.Hint = L"Play";
-  command.SetAction(&zoom);
-  struct Step { bool showHint; int x; const wchar_t* tip; };
-  for (const Step s : {Step{false, 12, L"<no tool>"}, Step{true, 102, L"Zoom In"}, Step{true, 12, L"Play"},
-                       Step{true, 190, L"<no tool>"}}) {
-    form.ShowHint = s.showHint;
-    SendMessageW(form.WindowHandle(), WM_MOUSEMOVE, 0, MAKELPARAM(s.x, 22));
-    EXPECT_EQ(ToolTipText(form.WindowHandle()), s.tip) << s.x;
-  }
 }
 
 TEST_F(Fixture, AClickedSliderTakesTheFocusAndFollowsTheKeyboard) {
