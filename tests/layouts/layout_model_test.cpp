@@ -11,17 +11,6 @@ using namespace swfp;
 using namespace swfp::layouts;
 using nlohmann::json;
 
-namespace {
-
-void CollectActions(const std::vector<tk::MenuNode>& items, std::vector<std::string>& out) {
-  for (const auto& n : items) {
-    if (!n.action.empty()) out.push_back(n.action);
-    CollectActions(n.items, out);
-  }
-}
-
-}  // namespace
-
 // What a layout gives is read; what it leaves out takes its default.
 TEST(ParseLayout, ReadsWhatIsGivenAndDefaultsTheRest) {
   const FormLayout f = ParseLayout(R"({"name":"f","caption":"Player","clientWidth":30,"clientHeight":20,
@@ -111,25 +100,6 @@ TEST(StoredLayouts, ButtonsShowSkinFramesOfTheirOwnSize) {
     EXPECT_EQ(rest.height, c.bounds.height);
   }
   EXPECT_GT(buttons, 0);
-  // The panel's pictures that are not stretched have the size of their place.
-  for (const ComponentLayout& c : f.components) {
-    if (!c.props.contains("index") || c.Prop<std::string>("draw", "") == "stretch") continue;
-    ASSERT_LT(size_t(c.Prop("index", 0)), skin.size()) << c.name;
-    const SkinImage& image = skin[size_t(c.Prop("index", 0))];
-    EXPECT_EQ((std::pair{image.width, image.height}), (std::pair{c.bounds.width, c.bounds.height})) << c.name;
-  }
-}
-
-// A menu item that names an action names one the window has.
-TEST(StoredLayouts, MenusNameActionsOfTheirWindow) {
-  const FormLayout& f = FrmPlrLayout();
-  std::vector<std::string> actions;
-  for (const char* menu : {"mnMain", "mnPopup"}) CollectActions(ParseMenu(f.Find(menu)->props.at("items")), actions);
-  EXPECT_FALSE(actions.empty());
-  for (const std::string& a : actions) {
-    ASSERT_NE(f.Find(a), nullptr) << a;
-    EXPECT_EQ(f.Find(a)->kind, "TAction") << a;
-  }
 }
 
 TEST(ParseLayout, RejectsBrokenLayoutsWithAReason) {

@@ -1,10 +1,9 @@
 // The control base under the window system: binding, message flow, adopted
-// windows, error reports, timers and the keyboard.
+// windows, error reports, closing and the keyboard.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
-#include <functional>
 #include <stdexcept>
 #include <vector>
 
@@ -173,30 +172,6 @@ TEST_F(Fixture, GraphicChildrenRunTheirActionAndReportHandlerExceptions) {
   EXPECT_EQ(form.ControlAtPos(22, 22), nullptr);
 }
 
-TEST_F(Fixture, TimerTicksFromTheMessageLoopUntilDisabled) {
-  auto& t = form.Make<TTimer>();
-  auto& other = form.Make<TTimer>();
-  int ticks = 0, otherTicks = 0;
-  t.OnTimer = [&](TComponent&) { ++ticks; };
-  other.OnTimer = [&](TComponent&) { ++otherTicks; };
-  // Runs the loop until done() holds, waiting for messages in between, for at most three seconds.
-  auto loopUntil = [](const std::function<bool()>& done) {
-    for (const ULONGLONG until = GetTickCount64() + 3000; !done() && GetTickCount64() < until;) {
-      Application().ProcessMessages();
-      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-    return done();
-  };
-  t.SetInterval(10);
-  ASSERT_TRUE(loopUntil([&] { return ticks >= 2; }));
-  t.SetEnabled(false);
-  const int stopped = ticks;
-  // While another timer of the same interval ticks three times, the disabled one stays silent.
-  other.SetInterval(10);
-  ASSERT_TRUE(loopUntil([&] { return otherTicks >= 3; }));
-  EXPECT_EQ(ticks, stopped);
-}
-
 TEST_F(Fixture, CloseAsksTheCloseQueryAndTheMainWindowMinimisesThroughTheApplication) {
   bool allow = false;
   form.OnCloseQuery = [&](TComponent&, bool& can) { can = allow; };
@@ -220,7 +195,7 @@ TEST_F(Fixture, CloseAsksTheCloseQueryAndTheMainWindowMinimisesThroughTheApplica
   EXPECT_EQ(SnapCoordinate(11, 0, 10), 11);
 }
 
-TEST_F(Fixture, AClickedSliderTakesTheFocusAndFollowsTheKeyboard) {
+TEST_F(Fixture, SliderFollowsTheMouseAndTheKeyboardAndReportsChanges) {
   auto& slider = form.Make<TDIBSlider>(nullptr);
   slider.SetBounds(10, 10, 150, 15);
   slider.SetParent(&form);
@@ -229,15 +204,23 @@ TEST_F(Fixture, AClickedSliderTakesTheFocusAndFollowsTheKeyboard) {
   int changes = 0;
   slider.OnChange = [&](TComponent&) { ++changes; };
   form.Show();
-  Click(slider.WindowHandle(), 50, 7);
+  // Dragged by its pointer to beyond the right end: the maximum.
+  HWND h = slider.WindowHandle();
+  SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(slider.PointerBounds().left + 5, 7));
+  SendMessageW(h, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(200, 7));
+  SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(200, 7));
+  EXPECT_EQ(slider.Position(), 300);
+  EXPECT_EQ(changes, 1);
+  // The click gave it the keyboard.
   ASSERT_TRUE(slider.Focused());
-  EXPECT_TRUE(SendMessageW(slider.WindowHandle(), WM_GETDLGCODE, VK_LEFT, 0) & DLGC_WANTARROWS);
+  EXPECT_TRUE(SendMessageW(h, WM_GETDLGCODE, VK_LEFT, 0) & DLGC_WANTARROWS);
   slider.SetPosition(100);
   changes = 0;
   struct Step { WPARAM key; int position; };
-  for (const Step s : {Step{VK_RIGHT, 101}, Step{VK_NEXT, 121}, Step{VK_HOME, 0}}) {
+  for (const Step s : {Step{VK_LEFT, 99}, Step{VK_NEXT, 119}, Step{VK_END, 300}}) {
     PressKey(s.key);
     EXPECT_EQ(slider.Position(), s.position) << s.key;
   }
-  EXPECT_EQ(changes, 3);
+  slider.SetMax(9);  // a shrinking range moves the position, and says so
+  EXPECT_EQ(changes, 4);
 }
