@@ -5,8 +5,6 @@
 #include <map>
 #include <tuple>
 
-#include "layouts/skin.h"
-
 using namespace swfp;
 using namespace swfp::layouts;
 using nlohmann::json;
@@ -32,21 +30,27 @@ TEST(ParseLayout, ReadsWhatIsGivenAndDefaultsTheRest) {
   ASSERT_EQ(f.components.size(), 2u);
   const ComponentLayout &p = f.components[0], &l = f.components[1];
   EXPECT_EQ((std::pair{p.kind, p.name}), (std::pair<std::string, std::string>{"TPanel", "p"}));
-  EXPECT_TRUE(p.hasBounds);
-  EXPECT_EQ(p.bounds, (tk::Bounds{1, 2, 3, 4}));
-  EXPECT_EQ(p.align, tk::Align::Bottom);
-  EXPECT_EQ(p.anchors, tk::Anchors(tk::akRight | tk::akBottom));
+  EXPECT_EQ((std::tuple{p.hasBounds, p.bounds, p.align, p.anchors}),
+            (std::tuple{true, tk::Bounds{1, 2, 3, 4}, tk::Align::Bottom, tk::Anchors(tk::akRight | tk::akBottom)}));
   EXPECT_EQ(p.props, json({{"x", 1}}));
   EXPECT_EQ(p.events, (std::map<std::string, std::string>{{"OnClick", "pClick"}}));
-  EXPECT_EQ(f.Find("l"), &l);
-  EXPECT_EQ(f.Find("q"), nullptr);
   // The label gives nothing but its kind, name and parent.
   EXPECT_EQ(l.parent, "p");
-  EXPECT_FALSE(l.hasBounds);
-  EXPECT_EQ(l.align, tk::Align::None);
-  EXPECT_EQ(l.anchors, tk::Anchors(tk::akLeft | tk::akTop));
+  EXPECT_EQ((std::tuple{l.hasBounds, l.align, l.anchors}),
+            (std::tuple{false, tk::Align::None, tk::Anchors(tk::akLeft | tk::akTop)}));
   EXPECT_EQ(l.props, json::object());
   EXPECT_TRUE(l.events.empty());
+  // Every alignment and anchor by its name.
+  const std::string head = R"({"name":"f","clientWidth":1,"clientHeight":1,"components":[{"kind":"TPanel","name":"a",)";
+  struct Case { const char* given; tk::Align align; tk::Anchors anchors; };
+  for (const Case c : {Case{R"("align":"top","anchors":["left"])", tk::Align::Top, tk::akLeft},
+                       Case{R"("align":"left","anchors":["top"])", tk::Align::Left, tk::akTop},
+                       Case{R"("align":"right","anchors":["right"])", tk::Align::Right, tk::akRight},
+                       Case{R"("align":"client","anchors":[])", tk::Align::Client, 0},
+                       Case{R"("align":"none")", tk::Align::None, tk::Anchors(tk::akLeft | tk::akTop)}}) {
+    const ComponentLayout a = ParseLayout(head + c.given + "}]}").components[0];
+    EXPECT_EQ((std::pair{a.align, a.anchors}), (std::pair{c.align, c.anchors})) << c.given;
+  }
 
   const FormLayout d = ParseLayout(R"({"name":"d","clientWidth":1,"clientHeight":1,"components":[]})");
   EXPECT_EQ((std::vector{d.caption, d.border, d.color, d.position, d.menu}),
@@ -77,31 +81,6 @@ TEST(ParseMenu, ReadsFlagsAndSubItems) {
   EXPECT_EQ((std::vector{a.items[0].enabled, a.items[1].enabled, c.enabled}), (std::vector{false, false, true}));
 }
 
-// Each skinned button's slots name stored animations whose frames are in the
-// skin, and its resting frame has the button's size.
-TEST(StoredLayouts, ButtonsShowSkinFramesOfTheirOwnSize) {
-  const FormLayout& f = FrmPlrLayout();
-  const json& animations = f.Find("animator")->props.at("animations");
-  const auto skin = AniImages();
-  int buttons = 0;
-  for (const ComponentLayout& c : f.components) {
-    // A skinned button names the prefix of its animations (the animator holds the table).
-    if (!c.props.contains("animations") || !c.props["animations"].is_string()) continue;
-    const std::string prefix = c.props["animations"].get<std::string>();
-    SCOPED_TRACE(c.name);
-    ++buttons;
-    for (const tk::SlotAnimation& s : ButtonSlotsFor(prefix, c.Prop("pressDelay", 0))) {
-      if (s.animation.empty()) continue;
-      ASSERT_TRUE(animations.contains(s.animation)) << s.animation;
-      for (int frame : animations.at(s.animation)) ASSERT_LT(size_t(frame), skin.size());
-    }
-    const SkinImage& rest = skin[animations.at(prefix + "_enable")[0].get<size_t>()];
-    EXPECT_EQ(rest.width, c.bounds.width);
-    EXPECT_EQ(rest.height, c.bounds.height);
-  }
-  EXPECT_GT(buttons, 0);
-}
-
 TEST(ParseLayout, RejectsBrokenLayoutsWithAReason) {
   const std::string head = R"({"name":"f","clientWidth":1,"clientHeight":1,"components":[)";
   const std::pair<std::string, const char*> cases[] = {
@@ -124,30 +103,19 @@ TEST(ParseLayout, RejectsBrokenLayoutsWithAReason) {
   EXPECT_NO_THROW(ParseLayout(head + "]}"));
 }
 
-// enable, enter, over (active), leave (enter backwards), down (press), up (press
-// backwards), pressed; the press slots at the button's own pace, the fades at 50 ms.
+// In slot order: enable, enter, over (active), leave (enter backwards), down (press), up
+// (press backwards), pressed, three unused; the press at the button's pace, fades at 50 ms.
 TEST(ButtonSlots, FollowTheNamingRule) {
-  using tk::AnimDirection;
-  using tk::ButtonSlot;
-  struct Row { ButtonSlot slot; const char* animation; AnimDirection direction; tk::Millis delay; };
-  const Row rows[] = {
-      {ButtonSlot::Enabled, "play_enable", AnimDirection::Forward, 100},
-      {ButtonSlot::MouseEnter, "play_enter", AnimDirection::Forward, 50},
-      {ButtonSlot::MouseOver, "play_active", AnimDirection::Forward, 100},
-      {ButtonSlot::MouseLeave, "play_enter", AnimDirection::Backward, 50},
-      {ButtonSlot::MouseDown, "play_press", AnimDirection::Forward, 25},
-      {ButtonSlot::MouseUp, "play_press", AnimDirection::Backward, 25},
-      {ButtonSlot::Pressed, "play_pressed", AnimDirection::Forward, 25},
-      {ButtonSlot::Down, "", AnimDirection::Forward, 100},
-      {ButtonSlot::Disabled, "", AnimDirection::Forward, 100},
-      {ButtonSlot::MouseClick, "", AnimDirection::Forward, 100},
-  };
-  const auto slots = ButtonSlotsFor("play", 25);
-  for (const Row& r : rows) {
-    const tk::SlotAnimation& s = slots[size_t(r.slot)];
-    SCOPED_TRACE(int(r.slot));
-    EXPECT_EQ(s.animation, r.animation);
-    EXPECT_EQ(s.direction, r.direction);
-    EXPECT_EQ(s.delay, r.delay);
+  std::vector<std::string> names;
+  std::vector<tk::Millis> delays;
+  std::vector<int> backward;
+  for (const tk::SlotAnimation& s : ButtonSlotsFor("play", 25)) {
+    names.push_back(s.animation);
+    delays.push_back(s.delay);
+    if (s.direction == tk::AnimDirection::Backward) backward.push_back(int(names.size()) - 1);
   }
+  EXPECT_EQ(names, (std::vector<std::string>{"play_enable", "play_enter", "play_active", "play_enter", "play_press",
+                                             "play_press", "play_pressed", "", "", ""}));
+  EXPECT_EQ(delays, (std::vector<tk::Millis>{100, 50, 100, 50, 25, 25, 25, 100, 100, 100}));
+  EXPECT_EQ(backward, (std::vector<int>{int(tk::ButtonSlot::MouseLeave), int(tk::ButtonSlot::MouseUp)}));
 }

@@ -42,11 +42,7 @@ TEST(ComObject, AnswersItsTableWithOneIdentityAndDeletesItselfAtTheLastRelease)
     IUnknown* identity = static_cast<IPersist*>(probe);
     EXPECT_EQ(identity->AddRef(), 2u);
     EXPECT_EQ(identity->Release(), 1u);
-    struct Query {
-        const IID* iid;
-        HRESULT expected;
-        void* pointer;
-    };
+    struct Query { const IID* iid; HRESULT expected; void* pointer; };
     const Query queries[] = {
         {&IID_IUnknown, S_OK, identity},
         {&IID_IPersist, S_OK, static_cast<IPersist*>(probe)},
@@ -85,13 +81,4 @@ TEST(ComObject, CountsFromManyThreadsWithoutLosingAReference)
     EXPECT_FALSE(destroyed);
     EXPECT_EQ(probe->Release(), 0u);
     EXPECT_TRUE(destroyed);
-}
-
-// The count for objects that do not free themselves.
-TEST(RefCount, CountsWithoutFreeing)
-{
-    RefCount count(0);
-    EXPECT_EQ(count.Add(), 1u);
-    EXPECT_EQ(count.Drop(), 0u);
-    EXPECT_EQ(count.Value(), 0);
 }
