@@ -16,14 +16,10 @@ struct Recorder : ActionClient {
   void ActionDestroyed(TAction&) override { destroyed = true; }
 };
 
-struct Form : TComponent {
-  Form() : TComponent(nullptr) {}
-};
-
 }  // namespace
 
 TEST(Action, ClientsHearOnlyRealChangesAndTheActionsEnd) {
-  Form f;
+  TComponent f(nullptr);
   auto& list = f.Make<TActionList>();
   Recorder r, stays;
   {
@@ -48,7 +44,7 @@ TEST(Action, ClientsHearOnlyRealChangesAndTheActionsEnd) {
 }
 
 TEST(Action, ExecuteFlipsAutoCheckBeforeTheHandlerAndSkipsWhenDisabled) {
-  Form f;
+  TComponent f(nullptr);
   auto& a = f.Make<TAction>();
   a.SetAutoCheck(true);
   std::vector<bool> seen;
@@ -63,7 +59,7 @@ TEST(Action, ExecuteFlipsAutoCheckBeforeTheHandlerAndSkipsWhenDisabled) {
 }
 
 TEST(Action, RadioGroupKeepsExactlyOneChecked) {
-  Form f;
+  TComponent f(nullptr);
   auto& list = f.Make<TActionList>();
   auto& low = f.Make<TAction>(&list);
   auto& med = f.Make<TAction>(&list);
@@ -87,7 +83,7 @@ TEST(Action, RadioGroupKeepsExactlyOneChecked) {
 }
 
 TEST(ActionList, UpdateRunsOncePerActionAndHandledStopsOwnUpdates) {
-  Form f;
+  TComponent f(nullptr);
   auto& list = f.Make<TActionList>();
   auto& a = f.Make<TAction>(&list);
   auto& b = f.Make<TAction>(&list);
