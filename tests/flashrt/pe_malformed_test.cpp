@@ -27,22 +27,8 @@ struct Damage {
 };
 
 uint32_t SizeOfImage(const Bytes& f, const pe_test::Layout& l) { return Get32(f, l.optional + 56); }
-uint32_t DirRva(const Bytes& f, const pe_test::Layout& l, size_t i) { return Get32(f, l.Directory(i)); }
-
-// The first relocation block of the file.
-size_t RelocBlock(const Bytes& f, const pe_test::Layout& l) { return FileOffsetOf(f, DirRva(f, l, 5)); }
-size_t ImportDescriptor(const Bytes& f, const pe_test::Layout& l) { return FileOffsetOf(f, DirRva(f, l, 1)); }
-size_t ExportDirectory(const Bytes& f, const pe_test::Layout& l) { return FileOffsetOf(f, DirRva(f, l, 0)); }
-size_t ResourceRoot(const Bytes& f, const pe_test::Layout& l) { return FileOffsetOf(f, DirRva(f, l, 2)); }
-
-// Follows the first entry of each level down to the first resource data entry.
-size_t FirstResourceData(const Bytes& f, const pe_test::Layout& l)
-{
-    const size_t root = ResourceRoot(f, l);
-    size_t dir = root;
-    for (int level = 0; level < 3; ++level) dir = root + (Get32(f, dir + 16 + 4) & 0x7FFFFFFF);
-    return dir;
-}
+// The file offset of a data directory's start: the first relocation block, import descriptor...
+size_t Dir(const Bytes& f, const pe_test::Layout& l, size_t index) { return FileOffsetOf(f, Get32(f, l.Directory(index))); }
 
 const std::vector<Damage>& Damages()
 {
@@ -72,48 +58,48 @@ const std::vector<Damage>& Damages()
          [](Bytes& f, auto& l) { Put32(f, l.Directory(1), SizeOfImage(f, l) - 4); }, "import directory lies outside"},
         {"relocation directory outside",
          [](Bytes& f, auto& l) { Put32(f, l.Directory(5) + 4, 0xFFFFFF00); }, "relocation directory lies outside"},
-        {"relocation block of size 0", [](Bytes& f, auto& l) { Put32(f, RelocBlock(f, l) + 4, 0); }, "has size 0"},
-        {"relocation block of size 4", [](Bytes& f, auto& l) { Put32(f, RelocBlock(f, l) + 4, 4); }, "has size 4"},
+        {"relocation block of size 0", [](Bytes& f, auto& l) { Put32(f, Dir(f, l, kRelocationDirectory) + 4, 0); }, "has size 0"},
+        {"relocation block of size 4", [](Bytes& f, auto& l) { Put32(f, Dir(f, l, kRelocationDirectory) + 4, 4); }, "has size 4"},
         {"relocation block past its directory",
-         [](Bytes& f, auto& l) { Put32(f, RelocBlock(f, l) + 4, Get32(f, l.Directory(5) + 4) + 8); },
+         [](Bytes& f, auto& l) { Put32(f, Dir(f, l, kRelocationDirectory) + 4, Get32(f, l.Directory(5) + 4) + 8); },
          "runs past its directory"},
         {"relocation header cut by the directory size",
          [](Bytes& f, auto& l) { Put32(f, l.Directory(5) + 4, Get32(f, l.Directory(5) + 4) + 4); },
          "runs past its directory"},
         {"unknown relocation type",
-         [](Bytes& f, auto& l) { Put16(f, RelocBlock(f, l) + 8, uint16_t(0x5000 | (Get16(f, RelocBlock(f, l) + 8) & 0xFFF))); },
+         [](Bytes& f, auto& l) { Put16(f, Dir(f, l, kRelocationDirectory) + 8, uint16_t(0x5000 | (Get16(f, Dir(f, l, kRelocationDirectory) + 8) & 0xFFF))); },
          "unsupported relocation type 5"},
         {"relocation target outside",
-         [](Bytes& f, auto& l) { Put32(f, RelocBlock(f, l), SizeOfImage(f, l)); }, "relocation target"},
+         [](Bytes& f, auto& l) { Put32(f, Dir(f, l, kRelocationDirectory), SizeOfImage(f, l)); }, "relocation target"},
         {"import library name outside",
-         [](Bytes& f, auto& l) { Put32(f, ImportDescriptor(f, l) + 12, SizeOfImage(f, l) + 16); }, "import library name"},
+         [](Bytes& f, auto& l) { Put32(f, Dir(f, l, kImportDirectory) + 12, SizeOfImage(f, l) + 16); }, "import library name"},
         {"import address table outside",
          [](Bytes& f, auto& l) {
-             Put32(f, ImportDescriptor(f, l) + 16, SizeOfImage(f, l) - 2);
-             Put32(f, ImportDescriptor(f, l) + 4, 0);
+             Put32(f, Dir(f, l, kImportDirectory) + 16, SizeOfImage(f, l) - 2);
+             Put32(f, Dir(f, l, kImportDirectory) + 4, 0);
          },
          "import lookup table"},
-        {"import without address table", [](Bytes& f, auto& l) { Put32(f, ImportDescriptor(f, l) + 16, 0); },
+        {"import without address table", [](Bytes& f, auto& l) { Put32(f, Dir(f, l, kImportDirectory) + 16, 0); },
          "has no address table"},
         {"import name outside",
          [](Bytes& f, auto& l) {
-             const size_t d = ImportDescriptor(f, l);
+             const size_t d = Dir(f, l, kImportDirectory);
              Put32(f, FileOffsetOf(f, Get32(f, d + 16)), SizeOfImage(f, l) - 1);
              if (l.is64) Put32(f, FileOffsetOf(f, Get32(f, d + 16)) + 4, 0);
          },
          "import name"},
         {"export name table outside",
-         [](Bytes& f, auto& l) { Put32(f, ExportDirectory(f, l) + 32, SizeOfImage(f, l) - 8); }, "export name table"},
+         [](Bytes& f, auto& l) { Put32(f, Dir(f, l, kExportDirectory) + 32, SizeOfImage(f, l) - 8); }, "export name table"},
         {"export name count huge",
-         [](Bytes& f, auto& l) { Put32(f, ExportDirectory(f, l) + 24, 0x40000000); }, "export name table"},
+         [](Bytes& f, auto& l) { Put32(f, Dir(f, l, kExportDirectory) + 24, 0x40000000); }, "export name table"},
         {"export ordinal beyond the address table",
-         [](Bytes& f, auto& l) { Put32(f, ExportDirectory(f, l) + 20, 0); }, "beyond the address table"},
+         [](Bytes& f, auto& l) { Put32(f, Dir(f, l, kExportDirectory) + 20, 0); }, "beyond the address table"},
         {"resource entries past the directory",
-         [](Bytes& f, auto& l) { Put16(f, ResourceRoot(f, l) + 14, 0xFFFF); }, "resource directory entries"},
+         [](Bytes& f, auto& l) { Put16(f, Dir(f, l, kResourceDirectory) + 14, 0xFFFF); }, "resource directory entries"},
         {"resource subdirectory outside",
          [](Bytes& f, auto& l) {
              // The version resource (type 16) is the last type entry of the root.
-             const size_t root = ResourceRoot(f, l);
+             const size_t root = Dir(f, l, kResourceDirectory);
              const size_t last = root + 16 + 8 * (Get16(f, root + 12) + Get16(f, root + 14) - 1);
              Put32(f, last + 4, 0xFFFFFF00);
          },
@@ -121,8 +107,10 @@ const std::vector<Damage>& Damages()
         {"resource data outside",
          [](Bytes& f, auto& l) {
              // Every data entry is damaged: whichever the version lookup reaches.
-             const size_t root = ResourceRoot(f, l);
-             const size_t first = FirstResourceData(f, l);
+             // Following the first entry of each level leads to the first data entry.
+             const size_t root = Dir(f, l, kResourceDirectory);
+             size_t first = root;
+             for (int level = 0; level < 3; ++level) first = root + (Get32(f, first + 16 + 4) & 0x7FFFFFFF);
              for (size_t at = first; at + 16 <= root + Get32(f, l.Directory(2) + 4); at += 16)
                  if (Get32(f, at + 12) == 0 && Get32(f, at + 4) != 0) Put32(f, at, SizeOfImage(f, l) - 2);
          },
@@ -144,7 +132,7 @@ TEST_P(Malformed, EveryDamageIsNamedByTheCheck)
     ASSERT_EQ(DescribeRuntimeModule(original).problem, "");
     for (const Damage& d : Damages()) {
         Bytes damaged = original;
-        d.apply(damaged, ReadLayout(original));
+        d.apply(damaged, pe_test::Layout(original));
         const RuntimeModuleSummary summary = DescribeRuntimeModule(damaged);
         EXPECT_EQ(summary.bits, 0u) << d.what << ": accepted";
         EXPECT_NE(summary.problem.find(d.expected), std::string::npos) << d.what << ": got \"" << summary.problem << "\"";
@@ -154,7 +142,7 @@ TEST_P(Malformed, EveryDamageIsNamedByTheCheck)
 TEST_P(Malformed, EveryTruncationIsRejectedCleanly)
 {
     const Bytes original = LoadFixture(GetParam());
-    const auto layout = ReadLayout(original);
+    const auto layout = pe_test::Layout(original);
     const size_t headersEnd = layout.sectionTable + 40 * layout.sectionCount;
     // Past the last byte any section takes from the file, only padding is lost.
     size_t needed = 0;
@@ -192,12 +180,7 @@ TEST_P(Malformed, ResourceLookupOnADamagedMappedImageThrowsInsteadOfReading)
     Put32(image, rcdata + 4, 0x80000000u);
     EXPECT_FALSE(FindModuleResource(image, 10, 100)) << "no type entry of the root is numbered 100";
     // Id 10 is found (the looping entry itself); its first "language" is a directory, not data.
-    try {
-        FindResource(h, image, 10, 10, LanguageChoice::First);
-        ADD_FAILURE() << "a directory taken as resource data";
-    } catch (const PeError& e) {
-        EXPECT_NE(std::string(e.what()).find("is a directory"), std::string::npos) << e.what();
-    }
+    EXPECT_TRUE(FailsWith([&] { FindResource(h, image, 10, 10, LanguageChoice::First); }, "is a directory"));
     // A mapped image shorter than its SizeOfImage is refused.
     const Bytes shorter(image.begin(), image.begin() + image.size() / 2);
     EXPECT_THROW(FindModuleResource(shorter, 10, 100), PeError);

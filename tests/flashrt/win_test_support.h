@@ -3,18 +3,15 @@
 // the test module's exports by their types, and guards for process-wide state.
 #include <windows.h>
 
-#include <filesystem>
-#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "flashrt/import_hooks_win.h"
+#include "tests/support_win/scoped_state_win.h"
 #include "tests/support_win/test_files_win.h"
 
 namespace loader_test {
-
-inline std::string BesideProgram(const char* fileName) { return (swfp::wintest::ExeFolder() / fileName).string(); }
 
 inline std::vector<uint8_t> ReadBesideProgram(const char* fileName)
 {
@@ -39,24 +36,6 @@ struct ImportHookState {
     ~ImportHookState() { flashrt::StopImportHookState(); }
     ImportHookState(const ImportHookState&) = delete;
     ImportHookState& operator=(const ImportHookState&) = delete;
-};
-
-// Memory from VirtualAlloc, released at the end of its scope.
-struct VirtualRelease {
-    void operator()(void* range) const { VirtualFree(range, 0, MEM_RELEASE); }
-};
-using VirtualRange = std::unique_ptr<void, VirtualRelease>;
-
-// An environment variable the test modules read, set for a scope.
-class ScopedVariable {
-public:
-    ScopedVariable(const char* name, const char* value) : name_(name) { SetEnvironmentVariableA(name, value); }
-    ~ScopedVariable() { SetEnvironmentVariableA(name_, nullptr); }
-    ScopedVariable(const ScopedVariable&) = delete;
-    ScopedVariable& operator=(const ScopedVariable&) = delete;
-
-private:
-    const char* name_;
 };
 
 // The test module imports a library of its own from beside the test program: a
