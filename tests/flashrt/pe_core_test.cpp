@@ -189,8 +189,8 @@ TEST_P(FixtureTest, ImportsGoToTheHookFirstAndTheStampChoosesWhichTableHoldsTheN
         bool withoutLookup;
     } cases[] = {
         {"stamp 0: names come from the address table", 0, lookup, false},
-        {"a stamp: the address table holds bound addresses, names come from the lookup table", 0xFFFFFFFF, iat, false},
-        {"a stamp without lookup table: names are still in the address table", 1, 0, true},
+        {"a stamp: the address table holds bound addresses, names come from the lookup table", 1, iat, false},
+        {"a stamp without lookup table: names are still in the address table", 0xFFFFFFFF, 0, true},
     };
     for (const auto& c : cases) {
         std::vector<uint8_t> copy = image;
