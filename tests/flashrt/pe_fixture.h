@@ -1,28 +1,18 @@
 #pragma once
-// The fixture libraries the build makes, and the places inside them that the
+// The fixture libraries the build makes (pe32_* and pe64_*), and the places inside them that the
 // tests damage or inspect, found by reading the headers independently of the core.
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <fstream>
 #include <iterator>
-#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "flashrt/pe_image.h"
+
 namespace pe_test {
-
-struct FixtureInfo {
-    const char* name;
-    bool is64;
-    uint64_t imageBase;
-};
-inline void PrintTo(const FixtureInfo& fixture, std::ostream* out) { *out << fixture.name; }
-
-inline const FixtureInfo kFixtures[] = {
-    {"pe32_default", false, 0x20000000},        {"pe32_page_aligned", false, 0x30000000},
-    {"pe32_small_aligned", false, 0x10000000},  {"pe64_default", true, 0x2A0000000},
-    {"pe64_wide_aligned", true, 0x7FF650000000},
-};
 
 inline std::vector<uint8_t> LoadFixture(const std::string& name)
 {
@@ -62,7 +52,6 @@ struct Layout {
     size_t Directory(size_t index) const { return optional + (is64 ? 112 : 96) + 8 * index; }
     size_t Section(size_t index) const { return sectionTable + 40 * index; }
 };
-inline Layout ReadLayout(const std::vector<uint8_t>& file) { return Layout(file); }
 
 // File offset of an address in the image, through the section table.
 inline size_t FileOffsetOf(const std::vector<uint8_t>& file, uint32_t rva)
@@ -73,6 +62,19 @@ inline size_t FileOffsetOf(const std::vector<uint8_t>& file, uint32_t rva)
         if (rva >= va && rva < va + raw) return Get32(file, l.Section(i) + 20) + (rva - va);
     }
     throw std::runtime_error("address not backed by the file");
+}
+
+// Passes when the step throws a PeError whose text contains `expected`.
+template <typename Step>
+::testing::AssertionResult FailsWith(Step step, const std::string& expected)
+{
+    try {
+        step();
+    } catch (const flashrt::pe::PeError& e) {
+        if (std::string(e.what()).find(expected) != std::string::npos) return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "threw \"" << e.what() << "\", not \"" << expected << "\"";
+    }
+    return ::testing::AssertionFailure() << "accepted, where \"" << expected << "\" was expected";
 }
 
 }  // namespace pe_test

@@ -18,8 +18,7 @@ using namespace flashrt::pe;
 
 namespace {
 
-class CountingBinder : public ImportBinder {
-public:
+struct CountingBinder : ImportBinder {
     void BeginLibrary(const char* name) override { total += name[0]; }
     uint64_t Hook(const char*, const ImportedName& i) override { return i.ByOrdinal() ? i.ordinal : 0; }
     uint64_t Resolve(const char*, const ImportedName& i) override { return i.ByOrdinal() ? 1 : uint8_t(i.name[0]); }
