@@ -2,13 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <string>
 #include <vector>
-
-#include "flashhost/movie_info.h"
 
 #include "tests/support/deflate.h"
 
@@ -68,35 +62,6 @@ TEST(SwfBodyReader, CorruptAndCutStreamsFail) {
   SwfBodyReader empty = SwfBodyReader::Inflating({});
   EXPECT_EQ(empty.Read(&b, 1), 0u);
   EXPECT_TRUE(empty.Failed());
-}
-
-// The bundled demo movie, written at build time, is what the player's demo needs.
-TEST(DemoMovie, TenSecondsOnA550By400StageWithoutQuitting) {
-  const char* bin = std::getenv("SWFP_BIN_DIR");
-  ASSERT_NE(bin, nullptr) << "SWFP_BIN_DIR names the folder the build writes demo.swf to";
-  std::ifstream in(std::filesystem::path(bin) / "demo.swf", std::ios::binary);
-  ASSERT_TRUE(in) << "demo.swf not built";
-  const std::vector<uint8_t> movie{std::istreambuf_iterator<char>(in), {}};
-  const SwfHeaderInfo info = ReadSwfHeaderInfo(movie);
-  EXPECT_TRUE(info.HeaderRead);
-  EXPECT_EQ(info.MovieWidth(), 550);
-  EXPECT_EQ(info.MovieHeight(), 400);
-  ASSERT_GE(info.FrameRate, 12.0f);
-  ASSERT_LE(info.FrameRate, 24.0f);
-  const double seconds = info.FrameCount / info.FrameRate;
-  EXPECT_GE(seconds, 9.0);
-  EXPECT_LE(seconds, 12.0);
-  EXPECT_GE(SwfCensus(movie)[0], 2) << "rectangles";
-
-  SwfBodyReader body = info.Compressed ? SwfBodyReader::Inflating(std::span(movie).subspan(8))
-                                       : SwfBodyReader::Stored(std::span(movie).subspan(8));
-  std::string text(info.FileLength - 8, '\0');
-  text.resize(body.Read(reinterpret_cast<uint8_t*>(text.data()), text.size()));
-  EXPECT_EQ(text.size(), info.FileLength - 8);
-  EXPECT_NE(text.find("FSCommand:"), std::string::npos) << "the demo sends a harmless command";
-  for (const char* command : {"FSCommand:quit", "FSCommand:exec", "FSCommand:shellopen"})
-    EXPECT_EQ(text.find(command), std::string::npos) << command;
-  EXPECT_NE(text.find("scene1"), std::string::npos);
 }
 
 }  // namespace

@@ -35,19 +35,4 @@ bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds time
     return true;
 }
 
-namespace {
-
-void CALLBACK EndMenuTimer(HWND, UINT, UINT_PTR id, DWORD)
-{
-    KillTimer(nullptr, id);
-    EndMenu();
-}
-
-}  // namespace
-
-void CloseMenuWhenOpen()
-{
-    SetTimer(nullptr, 0, 100, EndMenuTimer);
-}
-
 }  // namespace swfp::wintest

@@ -9,8 +9,4 @@ namespace swfp::wintest {
 // Dispatches messages until done() holds or `timeout` has passed; returns whether done() held.
 bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
 
-// Closes the menu that the next message opens (a menu runs its own modal loop,
-// which still dispatches this thread's timers), so a test is never held by it.
-void CloseMenuWhenOpen();
-
 }  // namespace swfp::wintest
