@@ -227,8 +227,9 @@ TEST_F(PlayerWindow, EachCommandMakesItsCallsOnTheRuntime)
             EXPECT_TRUE(w->actHighQ->Checked());
             EXPECT_FALSE(w->actMedQ->Checked());
         }
-        if (c.action == w->actLoop)
+        if (c.action == w->actLoop) {
             EXPECT_EQ(w->actLoop->Checked(), c.calls.front() == "call put_Loop -1");
+        }
         if (c.action == w->actPlay) {
             const bool playing = c.calls.front() == "call put_Playing -1";
             bool handled = false;
