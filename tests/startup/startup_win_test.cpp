@@ -289,8 +289,9 @@ TEST(Startup, LibrariesPlantedBesideThePlayerAreNeverLoaded)
     for (const std::wstring& name : planted) {
         // Wine's own user32 imports version.dll, Windows' does not: that one
         // name is the import table's check.
-        if (name != L"version")
+        if (name != L"version") {
             EXPECT_FALSE(fs::exists(exe.parent_path() / (name + L".dll.planted"))) << fs::path(name).string();
+        }
     }
 }
 
