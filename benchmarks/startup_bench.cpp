@@ -9,13 +9,13 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "app/player_package.h"
 #include "app/player_settings.h"
 #include "tests/support/deflate.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/swf_writer.h"
 
 namespace {
@@ -31,29 +31,22 @@ std::wstring ExeFolder()
     return exe.substr(0, exe.find_last_of(L'\\') + 1);
 }
 
-std::vector<uint8_t> ReadFile(const std::wstring& path)
-{
-    std::ifstream in(path.c_str(), std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 // The player with settings (no control panel, at the screen's top left), the
 // stand-in runtime and a 1 MB movie whose whole stage is the background colour.
 std::wstring WritePlayer()
 {
-    std::vector<uint8_t> file = ReadFile(ExeFolder() + L"swf_player.exe");
+    std::vector<uint8_t> file = swfp::test::ReadWholeFile(ExeFolder() + L"swf_player.exe");
     PlayerSettings settings{};
     settings.AutoPlay = 1;
     settings.WindowPosition = 9;
     const auto* raw = reinterpret_cast<const uint8_t*>(&settings);
     AppendBlock(file, PackageBlockKind::Settings, std::vector<uint8_t>(raw, raw + sizeof settings));
-    AppendBlock(file, PackageBlockKind::RuntimeModule, swfp::test::Deflate(ReadFile(ExeFolder() + L"flash_standin.dll")));
+    AppendBlock(file, PackageBlockKind::RuntimeModule, swfp::test::Deflate(swfp::test::ReadWholeFile(ExeFolder() + L"flash_standin.dll")));
     const std::vector<uint8_t> padding((1u << 20) - 64, 0x5A);
     const auto movie = SwfWriter().FrameSize(550, 400).SetBackgroundColor({20, 90, 140}).Tag(77, padding, true).ShowFrame().Build();
     AppendBlock(file, kPackageMovieMagic, movie);
     const std::wstring path = ExeFolder() + L"startup_player.exe";
-    std::ofstream(path.c_str(), std::ios::binary | std::ios::trunc)
-        .write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
+    swfp::test::WriteWholeFile(path, file);
     return path;
 }
 

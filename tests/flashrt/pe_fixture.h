@@ -4,22 +4,21 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "flashrt/pe_image.h"
+#include "tests/support/file_bytes.h"
 
 namespace pe_test {
 
 inline std::vector<uint8_t> LoadFixture(const std::string& name)
 {
     const std::string path = std::string(SWFP_PE_FIXTURE_DIR) + "/" + name + ".dll";
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("missing fixture " + path);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::vector<uint8_t> bytes = swfp::test::ReadWholeFile(path);
+    if (bytes.empty()) throw std::runtime_error("missing fixture " + path);
+    return bytes;
 }
 
 // Little-endian fields at checked offsets.

@@ -9,10 +9,10 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/deflate.h"
+#include "tests/support/file_bytes.h"
 #include <jpeglib.h>
-#include <zlib.h>
 
-#include <fstream>
+#include <filesystem>
 #include <functional>
 #include <random>
 #include <string>
@@ -163,8 +163,7 @@ std::vector<uint8_t> EncodeJpeg(int width, int height, std::vector<uint8_t> pixe
 
 std::vector<uint8_t> Fixture(const std::string& name)
 {
-    std::ifstream in(std::string(SWFP_IMAGE_FIXTURE_DIR) + "/" + name, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
+    return swfp::test::ReadWholeFile(std::filesystem::path(SWFP_IMAGE_FIXTURE_DIR) / name);
 }
 
 struct JpegCase {

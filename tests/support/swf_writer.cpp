@@ -77,6 +77,19 @@ void Samples(std::vector<uint8_t>& out, std::span<const int16_t> samples) {
 }
 int32_t Twips(int32_t px) { return px * 20; }
 
+// A matrix that only moves by (x, y) pixels: no scale, no rotation.
+void Translation(std::vector<uint8_t>& out, int32_t xPx, int32_t yPx) {
+  Bits m;
+  const unsigned n = SignedBits({Twips(xPx), Twips(yPx)});
+  m.Unsigned(0, 1);
+  m.Unsigned(0, 1);
+  m.Unsigned(n, 5);
+  m.Signed(Twips(xPx), n);
+  m.Signed(Twips(yPx), n);
+  const auto& bytes = m.Bytes();
+  out.insert(out.end(), bytes.begin(), bytes.end());
+}
+
 }  // namespace
 
 SwfWriter& SwfWriter::Version(uint8_t version) { version_ = version; return *this; }
@@ -178,30 +191,14 @@ SwfWriter& SwfWriter::PlaceObject(uint16_t depth, uint16_t id, int32_t xPx, int3
   std::vector<uint8_t> body{0x06};  // has matrix, has character
   U16(body, depth);
   U16(body, id);
-  Bits m;
-  const unsigned n = SignedBits({Twips(xPx), Twips(yPx)});
-  m.Unsigned(0, 1);  // no scale
-  m.Unsigned(0, 1);  // no rotation
-  m.Unsigned(n, 5);
-  m.Signed(Twips(xPx), n);
-  m.Signed(Twips(yPx), n);
-  const auto& mb = m.Bytes();
-  body.insert(body.end(), mb.begin(), mb.end());
+  Translation(body, xPx, yPx);
   return Tag(26, body);
 }
 
 SwfWriter& SwfWriter::MoveObject(uint16_t depth, int32_t xPx, int32_t yPx) {
   std::vector<uint8_t> body{0x05};  // has matrix, move
   U16(body, depth);
-  Bits m;
-  const unsigned n = SignedBits({Twips(xPx), Twips(yPx)});
-  m.Unsigned(0, 1);
-  m.Unsigned(0, 1);
-  m.Unsigned(n, 5);
-  m.Signed(Twips(xPx), n);
-  m.Signed(Twips(yPx), n);
-  const auto& mb = m.Bytes();
-  body.insert(body.end(), mb.begin(), mb.end());
+  Translation(body, xPx, yPx);
   return Tag(26, body);
 }
 

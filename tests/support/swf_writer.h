@@ -74,7 +74,6 @@ class SwfWriter {
   // Any tag, written with a short header when its body allows.
   SwfWriter& Tag(uint16_t code, std::span<const uint8_t> body, bool longHeader = false);
 
-  uint16_t ShownFrames() const { return shownFrames_; }
   // The whole movie: header, body (compressed for "CWS") and End tag.
   std::vector<uint8_t> Build() const;
 

@@ -2,10 +2,6 @@
 
 #include <windows.h>
 
-#include <fstream>
-#include <iterator>
-#include <stdexcept>
-
 namespace fs = std::filesystem;
 
 namespace swfp::wintest {
@@ -29,21 +25,6 @@ fs::path ExeFolder()
     wchar_t path[MAX_PATH];
     const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
     return fs::path(std::wstring(path, n)).parent_path();
-}
-
-std::vector<uint8_t> ReadWholeFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteWholeFile(const fs::path& path, const std::vector<uint8_t>& bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out)
-        throw std::runtime_error("cannot write " + path.string());
 }
 
 fs::path NewTempFolder(const fs::path& name)

@@ -2,20 +2,18 @@
 // Files of the Windows test programs: the folder the program runs from, whole
 // files read and written at once, and temporary folders that do not outlive
 // the program.
-#include <cstdint>
 #include <filesystem>
 #include <string>
-#include <vector>
+
+#include "tests/support/file_bytes.h"
 
 namespace swfp::wintest {
 
 // The folder of the running test program; fixtures are built beside it.
 std::filesystem::path ExeFolder();
 
-// The whole file, or nothing when it cannot be read.
-std::vector<uint8_t> ReadWholeFile(const std::filesystem::path& path);
-// Replaces the file; throws when it cannot be written completely.
-void WriteWholeFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
+using swfp::test::ReadWholeFile;
+using swfp::test::WriteWholeFile;
 
 // A fresh, empty folder named `name` inside this program's temporary folder.
 // Everything below that folder is removed when the program ends.

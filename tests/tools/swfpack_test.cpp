@@ -3,16 +3,17 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <zlib.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "app/module_inflate.h"
 #include "app/player_package.h"
 #include "flashrt/pe_resource_writer.h"
 #include "flashhost/movie_info.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/swf_writer.h"
 #include "tools/settings_json.h"
 
@@ -21,8 +22,7 @@ namespace fs = std::filesystem;
 namespace {
 
 std::vector<uint8_t> Fixture(const std::string& dir, const std::string& name) {
-  std::ifstream in(dir + "/" + name, std::ios::binary);
-  std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+  std::vector<uint8_t> bytes = swfp::test::ReadWholeFile(fs::path(dir) / name);
   EXPECT_FALSE(bytes.empty()) << name;
   return bytes;
 }
@@ -43,15 +43,11 @@ class SwfpackTest : public ::testing::Test {
   void TearDown() override { fs::remove_all(dir_); }
 
   std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-  void Write(const std::string& name, std::span<const uint8_t> bytes) const {
-    std::ofstream(dir_ / name, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                       static_cast<std::streamsize>(bytes.size()));
+  void Write(const std::string& name, const std::vector<uint8_t>& bytes) const {
+    swfp::test::WriteWholeFile(dir_ / name, bytes);
   }
   void WriteText(const std::string& name, const std::string& text) const { std::ofstream(dir_ / name) << text; }
-  std::vector<uint8_t> Read(const std::string& name) const {
-    std::ifstream in(dir_ / name, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-  }
+  std::vector<uint8_t> Read(const std::string& name) const { return swfp::test::ReadWholeFile(dir_ / name); }
 
   struct Result {
     int status;
@@ -85,14 +81,6 @@ std::vector<uint8_t> IconFile(uint8_t type) {
   std::vector<uint8_t> f{0, 0, type, 0, 1, 0};
   f.resize(6 + 16 + 40, 0x11);
   return f;
-}
-
-std::vector<uint8_t> Inflate(std::span<const uint8_t> packed, size_t size) {
-  std::vector<uint8_t> out(size);
-  uLongf n = static_cast<uLongf>(size);
-  EXPECT_EQ(uncompress(out.data(), &n, packed.data(), static_cast<uLong>(packed.size())), Z_OK);
-  out.resize(n);
-  return out;
 }
 
 TEST_F(SwfpackTest, BuildInfoAndSettingsRoundTrip) {
@@ -136,10 +124,10 @@ TEST_F(SwfpackTest, BuildInfoAndSettingsRoundTrip) {
   EXPECT_EQ(info["movieInformation"]["Xmax"], 550);
   EXPECT_EQ(info["movieInformation"]["Reserved16"], 2);
 
-  // The runtime block is the module as one zlib stream.
+  // The runtime block is the module as one zlib stream, as the player inflates it.
   const auto& runtimeBlock = info["blocks"][2];
   const auto packed = std::span(player).subspan(runtimeBlock["offset"].get<size_t>(), runtimeBlock["length"].get<size_t>());
-  EXPECT_EQ(Inflate(packed, module.size() + 10), module);
+  EXPECT_EQ(InflateRuntimeModule(packed), module);
 
   // The settings object fed back to build gives the same settings block.
   WriteText("again.json", settings.dump());
